@@ -1,0 +1,31 @@
+# Sourced by the scripts: build folders and a Wine session private to the build tree.
+# Never touches ~/.wine: WINEPREFIX always points inside the build folder.
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${LUMADISC_BUILD:-$ROOT/build}"
+export WINEPREFIX="$BUILD/wineprefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEARCH=win64
+# No Mono or Gecko download prompts: the player needs neither.
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+# A null ALSA device lets the DirectSound renderer exist without a sound card.
+export ALSA_CONFIG_PATH="$ROOT/tools/alsa-null.conf"
+
+XVFB_PID=""
+# Uses $DISPLAY when it answers, otherwise starts a private Xvfb (ended by stop_display).
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
+    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
+  done
+  echo "could not start Xvfb" >&2; return 1
+}
+stop_display() {
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=""; fi
+}
+stop_wine() { wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }

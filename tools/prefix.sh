@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Prepares the private Wine prefix: created on demand, with the stand-in DVD navigator
+# registered (Wine's own DVD graph builder and navigator are empty stubs).
+# Usage: tools/prefix.sh   (needs a display: run it after start_display, or it starts one)
+set -euo pipefail
+. "$(dirname "$0")/env.sh"
+own_display=0
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then start_display; own_display=1; fi
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+dll="$BUILD/win/navigator/dll/lumanav.dll"
+if [ -f "$dll" ]; then
+  wine regsvr32 /s "$(winepath -w "$dll")" >/dev/null 2>&1 || echo "warning: navigator registration failed" >&2
+fi
+wineserver -w
+[ "$own_display" = 1 ] && stop_display
+exit 0
