@@ -10,6 +10,7 @@ link="$WINEPREFIX/dosdevices/$letter:"
 if [ "${2:-}" = "--remove" ]; then
   rm -f "$link"
   wine reg delete 'HKLM\Software\Wine\Drives' /v "$letter:" /f >/dev/null 2>&1 || true
+  stop_wine
   exit 0
 fi
 folder="$(cd "$2" && pwd)"
@@ -17,3 +18,6 @@ mkdir -p "$WINEPREFIX/dosdevices"
 ln -sfn "$folder" "$link"
 if [ -n "${3:-}" ]; then printf '%s\n' "$3" > "$folder/.windows-label"; fi
 wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /t REG_SZ /d cdrom /f >/dev/null
+# Wine's mount manager reads drive types when the session starts: end this prefix's session so
+# the next program sees the drive.
+stop_wine
