@@ -79,7 +79,7 @@ struct AudioState { int available = 0; int current = 0; };
 struct SubpictureState { int available = 0; int current = 0; bool disabled = true; };
 struct AngleState { int available = 1; int current = 1; };
 
-struct VideoAttributes {
+struct VideoInfo {
   int sourceWidth = 720, sourceHeight = 480;
   int aspectX = 4, aspectY = 3;
   int frameRate = 60;           // 50 for 625/50 video, 60 for 525/60
@@ -91,10 +91,10 @@ struct VideoAttributes {
   bool film = false;
 };
 
-enum class AudioFormat { Ac3, Mpeg1, Mpeg2, Lpcm, Dts, Sdds, Other };
+enum class AudioCoding { Ac3, Mpeg1, Mpeg2, Lpcm, Dts, Sdds, Other };
 
-struct AudioAttributes {
-  AudioFormat format = AudioFormat::Ac3;
+struct AudioInfo {
+  AudioCoding coding = AudioCoding::Ac3;
   int frequency = 48000;        // Hz
   int quantization = 16;        // bits per sample, 0 where the format has none
   int channels = 2;
@@ -104,7 +104,7 @@ struct AudioAttributes {
   int applicationMode = 0;      // 0 none, 1 karaoke, 2 surround
 };
 
-struct SubpictureAttributes {
+struct SubpictureInfo {
   bool hasLanguage = false;
   std::uint32_t language = 0;   // Windows locale id, 0 = none
   int languageExtension = 0;
@@ -196,9 +196,9 @@ class Navigator {
   AngleState currentAngle() const;
   std::uint32_t audioLanguage(int stream) const;       // 0 = none or no such stream
   std::uint32_t subpictureLanguage(int stream) const;
-  VideoAttributes videoAttributes() const;
-  AudioAttributes audioAttributes(int stream) const;
-  SubpictureAttributes subpictureAttributes(int stream) const;
+  VideoInfo videoAttributes() const;
+  AudioInfo audioAttributes(int stream) const;
+  SubpictureInfo subpictureAttributes(int stream) const;
   std::vector<Button> buttons() const;
   int currentButton() const;  // 0 = none
   std::uint32_t prohibitedUops() const;  // the disc's user-operation bits, set = prohibited
