@@ -2,6 +2,7 @@
 # Never touches ~/.wine: WINEPREFIX always points inside the build folder.
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${LUMADISC_BUILD:-$ROOT/build}"
+export LUMADISC_BUILD="$BUILD"
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
