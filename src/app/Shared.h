@@ -1,0 +1,22 @@
+#pragma once
+// The few values the windows share at module level.
+
+#include <cstdint>
+
+#include "graph/TimeCodes.h"
+
+// Source picture size of the current title, written by the disc information refresh.
+extern std::uint16_t VideoWidth;
+extern std::uint16_t VideoHeight;
+// The current title's total time, as the last refresh read it.
+extern graph::tagDVD_HMSF_TIMECODE TitleLength;
+// The settings are written when the player closes.
+extern bool SettingsPresent;
+// A mouse button is held on the seek bar (or the main window's background): only then
+// does a change of the seek bar jump.
+extern bool Seeking;
+// The level restored when unmuting.
+extern std::uint16_t SavedVolume;
+
+// Back to the values of a fresh start.
+void ResetShared();
