@@ -211,7 +211,6 @@ private:
     void Register();
     void Revoke();
     void ApplyLogFile(const std::wstring& name);
-    void CloseLog();
     std::vector<ComPtr<IBaseFilter>> ListFilters();
 
     bool DispatchGraphSpecific(long code, LONG_PTR param1, LONG_PTR param2);
