@@ -1,0 +1,51 @@
+#pragma once
+#include <windows.h>
+#include <string>
+
+namespace ui {
+
+class Form;
+
+struct OpenFileRequest {
+    std::wstring filter;   // "Name|pattern|Name|pattern"
+    std::wstring fileName; // in: default name; out: the chosen full path
+    bool hideReadOnly = false;
+    bool pathMustExist = false;
+    bool fileMustExist = false;
+    bool resizable = false;
+};
+
+// Everything that runs a modal loop of its own goes through this seam, so tests can
+// replace it with a recording fake and nothing blocks a test run.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    virtual int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                           UINT type) = 0;
+    // True when the user chose a file; request.fileName then holds its full path.
+    virtual bool OpenFile(HWND owner, OpenFileRequest& request) = 0;
+    // The item's WM_COMMAND reaches owner (a toolkit window) when the user picks one.
+    virtual void TrackPopupMenu(HMENU menu, POINT screen, HWND owner) = 0;
+    // Shows the form modally and answers its modal result.
+    virtual int ShowModal(Form& form) = 0;
+};
+
+// The platform's implementation: MessageBoxW, GetOpenFileNameW, TrackPopupMenu and the
+// form's own modal loop.
+class PlatformDialogs : public DialogService {
+public:
+    int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
+                   UINT type) override;
+    bool OpenFile(HWND owner, OpenFileRequest& request) override;
+    void TrackPopupMenu(HMENU menu, POINT screen, HWND owner) override;
+    int ShowModal(Form& form) override;
+};
+
+DialogService& Dialogs();
+// Installs a replacement; nullptr restores the platform implementation.
+void SetDialogs(DialogService* service);
+
+// Splits a "Name|pattern|..." filter into the double-NUL-terminated form of the platform.
+std::wstring PlatformFilter(const std::wstring& filter);
+
+} // namespace ui

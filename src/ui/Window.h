@@ -1,0 +1,64 @@
+#pragma once
+#include <windows.h>
+#include <vector>
+
+namespace ui {
+
+class Control;
+
+// Owns one HWND (destroyed with the object) and dispatches its messages to HandleMessage.
+// Windows of the toolkit's own classes store `this` at WM_NCCREATE; system controls are
+// subclassed right after creation. Both keep `this` in GWLP_USERDATA.
+class Window {
+public:
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND Handle() const { return handle_; }
+    // The toolkit object behind a window handle, or nullptr.
+    static Window* FromHandle(HWND handle);
+
+    // Registers a window class of the toolkit once; later calls are no-ops.
+    static void RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor,
+                                    HBRUSH background);
+
+protected:
+    Window() = default;
+
+    // A window of a class registered with RegisterWindowClass.
+    void CreateOwnClass(const wchar_t* className, DWORD style, DWORD exStyle, const wchar_t* text,
+                        int left, int top, int width, int height, HWND parent);
+    // A system control (trackbar, button, ...) subclassed so that HandleMessage sees its
+    // messages and DefaultHandler runs the control's own procedure.
+    void CreateSystemClass(const wchar_t* className, DWORD style, DWORD exStyle,
+                           const wchar_t* text, int left, int top, int width, int height,
+                           HWND parent);
+
+    // Handles reflection of child notifications (WM_COMMAND, WM_NOTIFY, WM_HSCROLL,
+    // WM_CTLCOLOR*), menu commands, and the layout of aligned and anchored children.
+    virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // A notification this window sent to its parent, reflected back to it; true when handled.
+    virtual bool HandleReflected(UINT, WPARAM, LPARAM, LRESULT&)
+    {
+        return false;
+    }
+    // Called after the window received WM_NCDESTROY.
+    virtual void HandleDestroyed() {}
+
+private:
+    friend class Control;
+    static LRESULT CALLBACK OwnClassProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void Detach();
+    void LayoutChildren();
+
+    HWND handle_ = nullptr;
+    bool subclassed_ = false;
+    std::vector<Control*> children_;
+};
+
+} // namespace ui
