@@ -1,0 +1,52 @@
+#pragma once
+// A DVD-Video volume on a file system: the VIDEO_TS folder and its files, found without regard
+// to the case of their names.
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/Result.h"
+
+namespace nav {
+
+inline constexpr size_t SectorBytes = 2048;
+
+// The video object sets a domain plays from: a title set's menus (VTS_nn_0.VOB, or
+// VIDEO_TS.VOB for title set 0, the video manager) or its titles (VTS_nn_1..9.VOB as one).
+enum class VobSet { Menu, Title };
+
+class Volume {
+public:
+    // path: a folder holding VIDEO_TS, the VIDEO_TS folder, or any file inside it (UTF-8).
+    static Result<Volume> open(const std::string& path);
+
+    const std::filesystem::path& folder() const { return folder_; }
+    bool hasFile(const std::string& name) const;
+    // The whole of a file of the folder, named in upper case (e.g. "VTS_01_0.IFO"). Files larger
+    // than any IFO can be are refused.
+    Result<std::vector<uint8_t>> readFile(const std::string& name) const;
+
+    // Sectors in a VOB set (0 when absent), and a read of whole sectors from it. The read fails
+    // when it reaches past the end or the files cannot be read.
+    uint32_t sectorCount(unsigned titleSet, VobSet set) const;
+    bool readSectors(unsigned titleSet, VobSet set, uint32_t firstSector, std::span<uint8_t> out) const;
+
+private:
+    struct File {
+        std::filesystem::path path;
+        uintmax_t size = 0;
+    };
+    std::vector<const File*> vobFiles(unsigned titleSet, VobSet set) const;
+
+    std::filesystem::path folder_;
+    std::map<std::string, File> files_; // by upper-case name
+};
+
+// Converts between UTF-8 text and paths the same way on every platform.
+std::filesystem::path pathFromUtf8(const std::string& text);
+std::string utf8FromPath(const std::filesystem::path& path);
+
+}  // namespace nav

@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# Authors the DVD-Video test discs into OUTDIR:
+#   sample/      first-play PGC -> title menu (two buttons) -> titles; title 1 has 4 chapters,
+#                two audio streams (en, fr) and two subtitle streams (en, none), title set 1
+#                has a root menu; title 2 is in a 16:9 title set.
+#   chapters300/ one NTSC title of 300 chapters spread over two PGCs (a PGC holds at most 255
+#                cells, so a real disc needs two as well).
+# A disc is rebuilt only when its folder is missing or this script or the tools changed.
+# Needs ffmpeg, dvdauthor and spumux.
+set -euo pipefail
+
+[ $# -eq 1 ] || { echo "usage: $0 OUTDIR" >&2; exit 2; }
+mkdir -p "$1"
+out="$(cd "$1" && pwd)"
+mkdir -p "$out/.stamps"
+exec 9>"$out/.lock"
+flock 9
+
+tools="$(ffmpeg -version 2>&1 || true; dvdauthor 2>&1 || true)"
+stamp="$(printf '%s\n%s' "$(cat "${BASH_SOURCE[0]}")" "$tools" | sha256sum | cut -d' ' -f1)"
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+
+ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
+
+# A PNG of transparent pixels with solid rectangles: overlay NAME COLOUR "x:y:w:h[:t]" ...
+overlay() {
+  local name=$1 colour=$2 filter="color=c=black@0.0:s=720x576,format=rgba" box
+  shift 2
+  for box in "$@"; do
+    IFS=: read -r x y w h t <<<"$box"
+    filter+=",drawbox=x=$x:y=$y:w=$w:h=$h:color=$colour@1:t=${t:-fill}"
+  done
+  ff -f lavfi -i "$filter" -frames:v 1 "$name"
+}
+
+# A one-second PAL menu with two labelled buttons and their highlights: menu NAME LABEL1 LABEL2
+menu() {
+  local name=$1 text="" label y=200
+  for label in "$2" "$3"; do
+    text+=",drawbox=x=120:y=$y:w=480:h=60:color=gray@1:t=fill"
+    [ -f "$font" ] && text+=",drawtext=fontfile=$font:text='$label':x=140:y=$((y + 15)):fontsize=28:fontcolor=white"
+    y=$((y + 120))
+  done
+  ff -f lavfi -i "color=c=navy:s=720x576:r=25:d=1$text" -f lavfi -i anullsrc=r=48000:cl=stereo -t 1 \
+     -target pal-dvd -aspect 4:3 -b:v 1500k -c:a ac3 -b:a 128k "$name-bg.mpg"
+  overlay "$name-hl.png" yellow 116:196:488:68:6 116:316:488:68:6
+  overlay "$name-sel.png" red 116:196:488:68:6 116:316:488:68:6
+  cat > "$name.xml" <<XML
+<subpictures format="PAL"><stream>
+ <spu start="00:00:00.00" force="yes" highlight="$name-hl.png" select="$name-sel.png">
+  <button name="b1" x0="116" y0="196" x1="604" y1="264" up="b2" down="b2"/>
+  <button name="b2" x0="116" y0="316" x1="604" y1="384" up="b1" down="b1"/>
+ </spu>
+</stream></subpictures>
+XML
+  spumux -m dvd "$name.xml" < "$name-bg.mpg" > "$name.mpg" 2>> spumux.log
+}
+
+# Subtitle stream N (a box at height Y, shown twice) muxed into IN, giving OUT.
+subtitles() {
+  local n=$1 y=$2 in=$3 result=$4
+  overlay "sub$n.png" white "200:$y:320:40"
+  cat > "sub$n.xml" <<XML
+<subpictures format="PAL"><stream>
+ <spu start="00:00:01.00" end="00:00:05.00" image="sub$n.png"/>
+ <spu start="00:00:09.00" end="00:00:13.00" image="sub$n.png"/>
+</stream></subpictures>
+XML
+  spumux -s "$n" "sub$n.xml" < "$in" > "$result" 2>> spumux.log
+}
+
+author_sample() {
+  ff -f lavfi -i testsrc=size=720x576:rate=25:duration=32 -f lavfi -i sine=frequency=440:duration=32 \
+     -f lavfi -i sine=frequency=660:duration=32 -map 0:v -map 1:a -map 2:a \
+     -target pal-dvd -aspect 4:3 -g 10 -b:v 1500k -c:a ac3 -b:a 128k -ac 2 title1-plain.mpg
+  subtitles 0 480 title1-plain.mpg title1-sub0.mpg
+  subtitles 1 60 title1-sub0.mpg title1.mpg
+  ff -f lavfi -i testsrc2=size=720x576:rate=25:duration=8 -f lavfi -i sine=frequency=550:duration=8 \
+     -target pal-dvd -aspect 16:9 -g 10 -b:v 1500k -c:a mp2 -b:a 128k title2.mpg
+  menu main "Title 1" "Title 2"
+  menu root "Chapter 3" "Main menu"
+  cat > dvd.xml <<'XML'
+<dvdauthor dest="dvd">
+ <vmgm>
+  <fpc>jump menu 1;</fpc>
+  <menus lang="en">
+   <video format="pal" aspect="4:3"/>
+   <audio lang="en"/>
+   <pgc entry="title">
+    <vob file="main.mpg" pause="inf"/>
+    <button name="b1">jump title 1;</button>
+    <button name="b2">jump title 2;</button>
+   </pgc>
+  </menus>
+ </vmgm>
+ <titleset>
+  <menus lang="en">
+   <video format="pal" aspect="4:3"/>
+   <pgc entry="root">
+    <vob file="root.mpg" pause="inf"/>
+    <button name="b1">jump title 1 chapter 3;</button>
+    <button name="b2">jump vmgm menu 1;</button>
+   </pgc>
+  </menus>
+  <titles>
+   <video format="pal" aspect="4:3"/>
+   <audio lang="en"/>
+   <audio lang="fr"/>
+   <subpicture lang="en"/>
+   <subpicture/>
+   <pgc>
+    <vob file="title1.mpg" chapters="0,8,16,24"/>
+    <post>call vmgm menu 1;</post>
+   </pgc>
+  </titles>
+ </titleset>
+ <titleset>
+  <titles>
+   <video format="pal" aspect="16:9"/>
+   <audio lang="de"/>
+   <pgc>
+    <vob file="title2.mpg"/>
+    <post>call vmgm menu 1;</post>
+   </pgc>
+  </titles>
+ </titleset>
+</dvdauthor>
+XML
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+}
+
+# Big-endian reads and writes at byte offsets of a file.
+u16() { od -An -tu1 -j "$2" -N2 "$1" | awk '{ print $1 * 256 + $2 }'; }
+u32() { od -An -tu1 -j "$2" -N4 "$1" | awk '{ print (($1 * 256 + $2) * 256 + $3) * 256 + $4 }'; }
+put() {
+  local file=$1 offset=$2 bytes="" b
+  shift 2
+  for b in "$@"; do bytes+="\\x$b"; done
+  printf "$bytes" | dd of="$file" bs=1 seek="$offset" conv=notrunc status=none
+}
+
+author_chapters300() {
+  local marks
+  marks="$(seq -s, 0 0.5 74.5)"
+  ff -f lavfi -i testsrc=size=352x240:rate=30000/1001:duration=76 -f lavfi -i sine=frequency=440:duration=76 \
+     -target ntsc-dvd -s 352x240 -aspect 4:3 -g 3 -b:v 300k -c:a mp2 -b:a 64k half.mpg
+  cat > dvd.xml <<XML
+<dvdauthor dest="dvd">
+ <vmgm><menus><video format="ntsc"/></menus></vmgm>
+ <titleset><titles>
+  <video format="ntsc" aspect="4:3"/>
+  <pgc><vob file="half.mpg" chapters="$marks"/></pgc>
+  <pgc><vob file="half.mpg" chapters="$marks"/></pgc>
+ </titles></titleset>
+</dvdauthor>
+XML
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+  # Merge the two 150-chapter titles into one title of two PGCs: the title table keeps title 1
+  # with 300 chapters, the chapter table's first list runs on into the second title's entries,
+  # and PGC 1 links to PGC 2 instead of ending playback.
+  local vmg=dvd/VIDEO_TS/VIDEO_TS.IFO vts=dvd/VIDEO_TS/VTS_01_0.IFO tt ptt pgcit pgc1 pgc2 cmds
+  tt=$(($(u32 $vmg $((0xC4))) * 2048))
+  put $vmg $tt 00 01
+  put $vmg $((tt + 4)) 00 00 00 13
+  put $vmg $((tt + 8)) 7c
+  put $vmg $((tt + 10)) 01 2c
+  ptt=$(($(u32 $vts $((0xC8))) * 2048))
+  put $vts $ptt 00 01
+  pgcit=$(($(u32 $vts $((0xCC))) * 2048))
+  put $vts $((pgcit + 16)) 01
+  pgc1=$((pgcit + $(u32 $vts $((pgcit + 12)))))
+  pgc2=$((pgcit + $(u32 $vts $((pgcit + 20)))))
+  put $vts $((pgc1 + 0x9C)) 00 02
+  put $vts $((pgc2 + 0x9E)) 00 01
+  cmds=$((pgc1 + $(u16 $vts $((pgc1 + 0xE4)))))
+  put $vts $((cmds + 8 + 8 * $(u16 $vts $cmds))) 20 04 00 00 00 00 00 02
+  cp $vmg dvd/VIDEO_TS/VIDEO_TS.BUP
+  cp $vts dvd/VIDEO_TS/VTS_01_0.BUP
+}
+
+build() {
+  local name=$1 work
+  if [ -f "$out/$name/VIDEO_TS/VIDEO_TS.IFO" ] && [ "$(cat "$out/.stamps/$name" 2>/dev/null)" = "$stamp" ]; then
+    return
+  fi
+  work="$(mktemp -d "$out/.work-$name.XXXXXX")"
+  if ! (cd "$work" && "author_$name"); then
+    echo "authoring $name failed; logs:" >&2
+    cat "$work"/*.log >&2 2>/dev/null || true
+    rm -rf "$work"
+    exit 1
+  fi
+  rm -rf "$out/$name" "$out/.stamps/$name"
+  mv "$work/dvd" "$out/$name"
+  rm -rf "$work"
+  echo "$stamp" > "$out/.stamps/$name"
+  echo "made $out/$name"
+}
+
+build sample
+build chapters300
