@@ -34,7 +34,7 @@ public:
     void Run(Form& mainForm);
     // Dispatches every message waiting in the thread's queue.
     void ProcessMessages();
-    // Ends Run (posts WM_QUIT).
+    // Ends Run and the modal loops nested in it.
     void Terminate();
     bool Terminated() const { return terminated_; }
     Form* MainForm() const { return mainForm_; }
@@ -69,6 +69,7 @@ private:
     std::wstring title_;
     UINT hintHidePause_ = 2500;
     bool terminated_ = false;
+    bool running_ = false;
     Form* mainForm_ = nullptr;
     std::set<HWND> toolTips_;
     std::unique_ptr<Window> utility_;

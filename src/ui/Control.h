@@ -96,9 +96,10 @@ protected:
 
 private:
     friend class Window;
-    void AfterCreate(const Bounds& bounds);
+    void AfterCreate();
     LRESULT HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     void RememberMargins();
+    void FollowParent(int parentWidth, int parentHeight);
 
     Window& parent_;
     Align align_ = Align::None;

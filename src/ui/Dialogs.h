@@ -6,6 +6,9 @@ namespace ui {
 
 class Form;
 
+// Modal results of forms.
+constexpr int mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL;
+
 struct OpenFileRequest {
     std::wstring filter;   // "Name|pattern|Name|pattern"
     std::wstring fileName; // in: default name; out: the chosen full path
@@ -24,7 +27,8 @@ public:
                            UINT type) = 0;
     // True when the user chose a file; request.fileName then holds its full path.
     virtual bool OpenFile(HWND owner, OpenFileRequest& request) = 0;
-    // The item's WM_COMMAND reaches owner (a toolkit window) when the user picks one.
+    // The item's WM_COMMAND reaches owner (a toolkit window) when the user picks one. The
+    // menu is destroyed when the call returns.
     virtual void TrackPopupMenu(HMENU menu, POINT screen, HWND owner) = 0;
     // Shows the form modally and answers its modal result.
     virtual int ShowModal(Form& form) = 0;

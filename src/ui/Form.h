@@ -1,4 +1,5 @@
 #pragma once
+#include "Dialogs.h"
 #include "Events.h"
 #include "Window.h"
 #include <string>
@@ -27,8 +28,6 @@ struct FormDesign {
     int clientWidth = 0, clientHeight = 0;
     FormPosition position = FormPosition::Designed; // ScreenCenter: centred at every show
 };
-
-constexpr int mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL;
 
 // A top-level window. Created hidden; its controls are members of the derived class.
 class Form : public Window {
@@ -115,6 +114,7 @@ private:
     FormPosition position_;
     int modalResult_ = mrNone;
     bool modal_ = false;
+    HWND lastFocus_ = nullptr;
 };
 
 } // namespace ui

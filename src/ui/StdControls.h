@@ -38,6 +38,9 @@ private:
 class GroupBox : public Control {
 public:
     GroupBox(Window& parent, const Bounds& bounds);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 enum class BevelShape { Lowered, Raised };

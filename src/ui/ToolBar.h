@@ -69,7 +69,6 @@ private:
     ToolBar& bar_;
     ToolButtonStyle style_;
     int imageIndex_;
-    int width_;
     int command_;
     std::wstring hint_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <string>
 #include <vector>
 
 namespace ui {
@@ -8,7 +9,7 @@ class Control;
 
 // Owns one HWND (destroyed with the object) and dispatches its messages to HandleMessage.
 // Windows of the toolkit's own classes store `this` at WM_NCCREATE; system controls are
-// subclassed right after creation. Both keep `this` in GWLP_USERDATA.
+// subclassed right after creation. Both keep `this` in a window property.
 class Window {
 public:
     Window(const Window&) = delete;
@@ -53,12 +54,15 @@ private:
     static LRESULT CALLBACK OwnClassProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    void Detach();
+    void Detach(bool destroy);
     void LayoutChildren();
 
     HWND handle_ = nullptr;
     bool subclassed_ = false;
     std::vector<Control*> children_;
 };
+
+// The text of any window (caption of a form, text of a control).
+std::wstring WindowText(HWND window);
 
 } // namespace ui

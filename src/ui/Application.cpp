@@ -1,0 +1,127 @@
+#include "Application.h"
+#include "Dialogs.h"
+#include "Form.h"
+#include <commctrl.h>
+#include <objbase.h>
+
+namespace ui {
+
+namespace {
+
+// Hidden top-level window that owns pop-up menus, so their WM_COMMAND reaches the toolkit
+// whichever window opened them.
+class UtilityWindowImpl : public Window {
+public:
+    UtilityWindowImpl()
+    {
+        RegisterWindowClass(L"LumadiscUtility", 0, nullptr, nullptr);
+        CreateOwnClass(L"LumadiscUtility", WS_POPUP, WS_EX_TOOLWINDOW, L"", 0, 0, 0, 0, nullptr);
+    }
+};
+
+} // namespace
+
+std::wstring ErrorBoxText(std::wstring text)
+{
+    if (!text.empty() && text.back() > L'.') text += L'.';
+    return text;
+}
+
+std::wstring AnsiToWide(const char* text)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 1) return {};
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+Application& Application::Instance()
+{
+    static Application application;
+    return application;
+}
+
+Application::Application()
+{
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+}
+
+Application::~Application() = default;
+
+void Application::SetHintHidePause(UINT milliseconds)
+{
+    hintHidePause_ = milliseconds;
+    for (HWND toolTip : toolTips_)
+        SendMessageW(toolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(milliseconds, 0));
+}
+
+void Application::AddToolTip(HWND toolTip)
+{
+    toolTips_.insert(toolTip);
+    SendMessageW(toolTip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(hintHidePause_, 0));
+}
+
+void Application::RemoveToolTip(HWND toolTip) { toolTips_.erase(toolTip); }
+
+HWND Application::UtilityWindow()
+{
+    if (!utility_) utility_ = std::make_unique<UtilityWindowImpl>();
+    return utility_->Handle();
+}
+
+void Application::Run(Form& mainForm)
+{
+    mainForm_ = &mainForm;
+    terminated_ = false;
+    running_ = true;
+    mainForm.Show();
+    MSG message;
+    while (!terminated_ && IsWindow(mainForm.Handle()) && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    terminated_ = true;
+    running_ = false;
+}
+
+void Application::ProcessMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            terminated_ = true;
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void Application::Terminate()
+{
+    terminated_ = true;
+    // Wakes modal loops nested in Run; outside Run there is no loop to end.
+    if (running_) PostQuitMessage(0);
+}
+
+void Application::ShowException(const std::exception& error)
+{
+    HWND owner = GetActiveWindow();
+    if (!owner && mainForm_) owner = mainForm_->Handle();
+    Dialogs().MessageBox(owner, ErrorBoxText(AnsiToWide(error.what())), title_,
+                         MB_OK | MB_ICONSTOP | MB_APPLMODAL);
+}
+
+ComApartment::ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+
+ComApartment::~ComApartment()
+{
+    if (SUCCEEDED(result_)) CoUninitialize();
+}
+
+} // namespace ui

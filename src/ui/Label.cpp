@@ -1,0 +1,91 @@
+#include "Application.h"
+#include "Form.h"
+#include "StdControls.h"
+
+namespace ui {
+
+Label::Label(Window& parent, int left, int top, const std::wstring& caption)
+    : Control(parent), textColor_(GetSysColor(COLOR_BTNTEXT))
+{
+    CreateSystemClass(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0,
+                      caption.c_str(), {left, top, 0, 0});
+    AutoSize();
+}
+
+std::wstring Label::Caption() const { return WindowText(Handle()); }
+
+void Label::SetCaption(const std::wstring& caption)
+{
+    SetWindowTextW(Handle(), caption.c_str());
+    AutoSize();
+}
+
+void Label::SetBold(bool bold)
+{
+    bold_ = bold;
+    UpdateFont();
+}
+
+void Label::SetUnderline(bool underline)
+{
+    underline_ = underline;
+    UpdateFont();
+}
+
+void Label::SetTextColor(COLORREF color)
+{
+    textColor_ = color;
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void Label::UpdateFont()
+{
+    FontHandle font;
+    if (bold_ || underline_) {
+        LOGFONTW description{};
+        GetObjectW(Form::DefaultFont(), sizeof(description), &description);
+        description.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
+        description.lfUnderline = underline_;
+        font.Reset(CreateFontIndirectW(&description));
+    }
+    SetFont(font ? font.Get() : Form::DefaultFont());
+    font_ = std::move(font); // the old font is released only once the control let go of it
+    AutoSize();
+}
+
+void Label::AutoSize()
+{
+    const std::wstring caption = Caption();
+    HDC dc = GetDC(Handle());
+    SIZE size{};
+    {
+        SelectGuard select(dc, Font());
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        size.cy = metrics.tmHeight;
+    }
+    ReleaseDC(Handle(), dc);
+    SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Label::HandleReflected(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    if (message == WM_CTLCOLORSTATIC) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, textColor_);
+        SetBkMode(dc, TRANSPARENT);
+        result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+    }
+    if (message == WM_COMMAND) {
+        if (HIWORD(wParam) == STN_CLICKED) Click();
+        if (HIWORD(wParam) == STN_DBLCLK) DblClick();
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+} // namespace ui

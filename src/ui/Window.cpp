@@ -1,0 +1,177 @@
+#include "Window.h"
+#include "Application.h"
+#include "Control.h"
+#include "Menu.h"
+#include <commctrl.h>
+#include <system_error>
+
+namespace ui {
+
+namespace {
+
+// The toolkit finds its object through a window property rather than GWLP_USERDATA, which
+// foreign windows (e.g. a renderer's) reflecting notifications to us may use for their own.
+constexpr wchar_t windowProperty[] = L"Lumadisc.Window";
+
+[[noreturn]] void ThrowLastError(const char* what)
+{
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), what);
+}
+
+} // namespace
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+Window::~Window() { Detach(true); }
+
+Window* Window::FromHandle(HWND handle)
+{
+    return handle ? static_cast<Window*>(GetPropW(handle, windowProperty)) : nullptr;
+}
+
+void Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor,
+                                 HBRUSH background)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, name, &windowClass)) return;
+    windowClass.style = style;
+    windowClass.lpfnWndProc = OwnClassProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = cursor;
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    if (!RegisterClassExW(&windowClass)) ThrowLastError("RegisterClassEx");
+}
+
+void Window::CreateOwnClass(const wchar_t* className, DWORD style, DWORD exStyle,
+                            const wchar_t* text, int left, int top, int width, int height,
+                            HWND parent)
+{
+    Application::Instance(); // common controls are registered before the first window
+    if (!CreateWindowExW(exStyle, className, text, style, left, top, width, height, parent,
+                         nullptr, GetModuleHandleW(nullptr), this))
+        ThrowLastError("CreateWindowEx");
+}
+
+void Window::CreateSystemClass(const wchar_t* className, DWORD style, DWORD exStyle,
+                               const wchar_t* text, int left, int top, int width, int height,
+                               HWND parent)
+{
+    Application::Instance();
+    HWND handle = CreateWindowExW(exStyle, className, text, style, left, top, width, height,
+                                  parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!handle) ThrowLastError("CreateWindowEx");
+    handle_ = handle;
+    SetPropW(handle, windowProperty, this);
+    SetWindowSubclass(handle, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    subclassed_ = true;
+}
+
+LRESULT CALLBACK Window::OwnClassProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Window* window = nullptr;
+    if (message == WM_NCCREATE) {
+        window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        window->handle_ = handle;
+        SetPropW(handle, windowProperty, window);
+    } else {
+        window = FromHandle(handle);
+    }
+    if (!window) return DefWindowProcW(handle, message, wParam, lParam);
+    return window->Dispatch(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::SubclassProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR data)
+{
+    auto* window = reinterpret_cast<Window*>(data);
+    if (window->handle_ != handle) return DefSubclassProc(handle, message, wParam, lParam);
+    return window->Dispatch(message, wParam, lParam);
+}
+
+LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    bool handled = false;
+    // Events are guarded where they are raised; this also keeps an error of an overridden
+    // handler from unwinding through the platform's window procedure.
+    Application::Instance().Guard([&] {
+        result = HandleMessage(message, wParam, lParam);
+        handled = true;
+    });
+    if (!handled && message != WM_NCDESTROY) result = DefaultHandler(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        if (!handled) DefaultHandler(message, wParam, lParam);
+        Detach(false);
+        HandleDestroyed();
+    }
+    return result;
+}
+
+LRESULT Window::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return subclassed_ ? DefSubclassProc(handle_, message, wParam, lParam)
+                       : DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+void Window::Detach(bool destroy)
+{
+    HWND handle = handle_;
+    if (!handle) return;
+    handle_ = nullptr;
+    RemovePropW(handle, windowProperty);
+    if (subclassed_) RemoveWindowSubclass(handle, SubclassProc, 0);
+    if (destroy) DestroyWindow(handle);
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Window* sender = nullptr;
+    switch (message) {
+    case WM_COMMAND:
+        if (lParam) {
+            sender = FromHandle(reinterpret_cast<HWND>(lParam));
+        } else if (HIWORD(wParam) == 0) {
+            if (MenuItem* item = MenuItem::FromCommand(LOWORD(wParam))) {
+                item->Click();
+                return 0;
+            }
+        }
+        break;
+    case WM_NOTIFY:
+        sender = FromHandle(reinterpret_cast<NMHDR*>(lParam)->hwndFrom);
+        break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        sender = FromHandle(reinterpret_cast<HWND>(lParam));
+        break;
+    case WM_SIZE:
+        LayoutChildren();
+        break;
+    }
+    if (sender && sender != this) {
+        LRESULT result = 0;
+        if (sender->HandleReflected(message, wParam, lParam, result)) return result;
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+void Window::LayoutChildren()
+{
+    RECT client;
+    GetClientRect(handle_, &client);
+    for (Control* child : children_) child->FollowParent(client.right, client.bottom);
+}
+
+} // namespace ui
