@@ -257,7 +257,10 @@ void TFilterGraph::RemoveEventNotifier(IGraphEventNotifier* notifier)
 void TFilterGraph::AddComponentFilter(IFilterComponent& component)
 {
     component.NotifyFilter(foAdding, 0);
-    graphBuilder_->AddFilter(component.GetFilter().Get(), component.GetName().c_str());
+    // Name first, then filter: members may rely on the order of these calls.
+    const std::wstring name = component.GetName();
+    const ComPtr<IBaseFilter> filter = component.GetFilter();
+    graphBuilder_->AddFilter(filter.Get(), name.c_str());
     component.NotifyFilter(foAdded, 0);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The DVD time codes as graph events deliver them. MinGW's strmif.h already declares global
 // structs of these names (the digit one as bit fields of other widths), so ours live in
-// namespace graph and hold one byte a field.
+// namespace graph and hold one byte a field. Name them qualified (graph::tagDVD_TIMECODE):
+// with `using namespace graph` the plain names are ambiguous.
 
 #include "graph/DirectShow.h"
 
