@@ -4,13 +4,21 @@
 // Not thread-safe: the caller serialises every call.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace nav {
 
 class Playback;
+struct Disc;
+enum class VobSet;
+
+// Reads whole sectors of a title set's menu or title VOBs (title set 0: the video manager).
+using SectorReader = std::function<bool(
+    unsigned titleSet, VobSet set, std::uint32_t sector, std::span<std::uint8_t> out)>;
 
 enum class Domain {
     FirstPlay = 1,
@@ -113,7 +121,7 @@ enum class AudioCoding { Ac3, Mpeg1, Mpeg2, Lpcm, Dts, Sdds, Other };
 struct AudioInfo {
     AudioCoding coding = AudioCoding::Ac3;
     int frequency = 48000;  // Hz
-    int quantization = 16;  // bits per sample, 0 where the format has none
+    int quantization = 16;  // bits per sample (16 for the compressed formats)
     int channels = 2;
     std::uint32_t language = 0;  // Windows locale id, 0 = none
     int languageExtension = 0;
@@ -166,6 +174,8 @@ class Navigator {
 public:
     // path: a folder holding VIDEO_TS, the VIDEO_TS folder, or any file inside it.
     static OpenResult open(const std::string& path);
+    // Over structures already decoded; the reader supplies the NAV packs that hold the buttons.
+    static std::unique_ptr<Navigator> create(Disc disc, SectorReader reader);
     ~Navigator();
     Navigator(const Navigator&) = delete;
     Navigator& operator=(const Navigator&) = delete;

@@ -1,0 +1,90 @@
+#include "core/NavPack.h"
+
+#include <algorithm>
+
+namespace nav {
+namespace {
+
+constexpr std::size_t PciSize = 0x3D3;
+constexpr std::size_t ButtonTable = 0x8E;
+constexpr std::size_t ButtonEntrySize = 18;
+constexpr int ButtonSlots = 36;
+
+bool startCode(std::span<const std::uint8_t> s, std::size_t at, std::uint8_t id)
+{
+    return at + 4 <= s.size() && s[at] == 0 && s[at + 1] == 0 && s[at + 2] == 1 && s[at + 3] == id;
+}
+
+std::size_t length(std::span<const std::uint8_t> s, std::size_t at)
+{
+    return static_cast<std::size_t>(s[at + 4] << 8 | s[at + 5]);
+}
+
+// Finds the PCI data behind the pack header and the optional system header.
+std::optional<std::span<const std::uint8_t>> pciData(std::span<const std::uint8_t> sector)
+{
+    if (sector.size() < 14 || !startCode(sector, 0, 0xBA)) return std::nullopt;
+    std::size_t at = 14 + (sector[13] & 0x07);
+    if (startCode(sector, at, 0xBB) && at + 6 <= sector.size()) at += 6 + length(sector, at);
+    if (!startCode(sector, at, 0xBF) || at + 7 > sector.size()) return std::nullopt;
+    std::size_t size = length(sector, at);
+    if (sector[at + 6] != 0x00 || size < PciSize + 1 || at + 6 + size > sector.size())
+        return std::nullopt;
+    return sector.subspan(at + 7, PciSize);
+}
+
+std::uint32_t u32(std::span<const std::uint8_t> p, std::size_t at)
+{
+    return std::uint32_t {p[at]} << 24 | std::uint32_t {p[at + 1]} << 16 |
+        std::uint32_t {p[at + 2]} << 8 | p[at + 3];
+}
+
+MenuButton readButton(std::span<const std::uint8_t> entry, int number)
+{
+    std::uint64_t area = 0;
+    for (int i = 0; i < 6; ++i) area = area << 8 | entry[i];
+    auto field = [&](int shift) { return static_cast<int>(area >> shift & 0x3FF); };
+    MenuButton b;
+    b.number = number;
+    // The disc gives inclusive pixel ranges.
+    b.rect = {field(36), field(12), field(24) + 1, field(0) + 1};
+    b.autoAction = (area >> 22 & 3) == 1;
+    b.up = entry[6] & 0x3F;
+    b.down = entry[7] & 0x3F;
+    b.left = entry[8] & 0x3F;
+    b.right = entry[9] & 0x3F;
+    std::copy_n(entry.begin() + 10, 8, b.command.begin());
+    return b;
+}
+
+}  // namespace
+
+std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector)
+{
+    auto found = pciData(sector);
+    if (!found) return std::nullopt;
+    std::span<const std::uint8_t> pci = *found;
+
+    NavPack pack;
+    pack.prohibitedUops = u32(pci, 0x08);
+    if ((pci[0x61] & 3) == 0) return pack;  // no highlight
+
+    // With several button groups (one per display mode) the first serves the normal picture.
+    int groups = std::max(1, pci[0x6E] >> 4 & 3);
+    int count = std::min<int>(pci[0x71], ButtonSlots / groups);
+    auto adjacent = [count](int n) { return n <= count ? n : 0; };
+    for (int i = 0; i < count; ++i) {
+        MenuButton b =
+            readButton(pci.subspan(ButtonTable + ButtonEntrySize * i, ButtonEntrySize), i + 1);
+        b.up = adjacent(b.up);
+        b.down = adjacent(b.down);
+        b.left = adjacent(b.left);
+        b.right = adjacent(b.right);
+        pack.buttons.push_back(b);
+    }
+    pack.forcedSelect = adjacent(pci[0x74]);
+    pack.forcedActivate = adjacent(pci[0x75]);
+    return pack;
+}
+
+}  // namespace nav

@@ -1,0 +1,156 @@
+#pragma once
+// Where playback is and how it moves on: domains, program chains, cells and stills, the
+// links the virtual machine takes, the resume point of menu calls, and the events a player
+// sees on the way. It carries out what it is told; whether the user may ask is the
+// Navigator's business.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <random>
+#include <span>
+#include <vector>
+
+#include "core/Ifo.h"
+#include "core/NavPack.h"
+#include "core/Navigator.h"
+#include "core/Timeline.h"
+#include "core/Vm.h"
+#include "core/Volume.h"
+
+namespace nav {
+
+class Playback {
+public:
+    Playback(Disc disc, SectorReader reader);
+
+    const Disc& disc() const { return disc_; }
+    Vm& vm() { return vm_; }
+    const Vm& vm() const { return vm_; }
+
+    void start();
+    void stop();
+    void advance(double seconds);
+    std::vector<Event> takeEvents();
+    void setTimeEvents(bool on) { timeEvents_ = on; }
+
+    // Carries out a link, jump or call and whatever the commands it reaches lead to.
+    void follow(Link link);
+    void playChapter(int title, int chapter);
+    // Jumps to a time of the title playing (of the program chain, in menus).
+    void playAt(double seconds);
+    void setRate(double rate);
+    void endStill();
+    void selectAudio(int stream);
+    void selectSubpicture(int stream, bool shown);
+    void selectAngle(int angle);
+    void selectButton(int button);
+    void activateButton();
+
+    Domain domain() const { return domain_; }
+    int titleSet() const { return titleSet_; }
+    int title() const;    // 0 outside the title domain
+    int chapter() const;  // 0 outside the title domain
+    const Pgc* pgc() const { return pgc_.get(); }
+    const TitleInfo* titleInfo() const;
+    Timeline timeline() const { return Timeline(*pgc_, vm_.sprm(sprm::AngleNumber)); }
+    // A title may run through several chains one after another; its time runs on across them.
+    double titleTime() const;
+    double titleLength() const;
+    double rate() const { return rate_; }
+    bool still() const { return phase_ != Phase::Cell; }
+    bool hasResumePoint() const { return resume_.has_value(); }
+    bool inAngleBlock() const;
+    const std::vector<MenuButton>& buttons() const { return navPack_.buttons; }
+    int button() const { return buttons().empty() ? 0 : vm_.highlightedButton(); }
+    int activatedButton() const { return activated_; }
+    std::uint32_t prohibitedUops() const;
+    // The menu PGC of a kind in the domain's menus; 0 when the disc has none.
+    int menuPgc(Domain domain, int titleSet, int menu) const;
+
+private:
+    enum class Phase { Cell, CellStill, PgcStill };
+
+    struct ResumePoint {
+        int titleSet = 0;
+        int pgcNumber = 0;
+        int cell = 0;
+        double offset = 0;
+        std::array<std::uint16_t, 5> registers {};  // system registers 4 to 8
+    };
+
+    const PgcTable* table(Domain domain, int titleSet) const;
+    int titleNumber(int titleSet, int vtsTitle) const;
+
+    Link carry(const Link& link);
+    Link jumpTitle(int titleSet, int vtsTitle, int chapter);
+    Link callMenu(const Link& link);
+    Link resumeAt();
+    // Makes a program chain current without running anything; false when there is none.
+    bool setPgc(Domain domain, int titleSet, int pgcNumber);
+    // Plays a program chain from its pre-commands, then from the program (0 = its start).
+    Link playPgc(Domain domain, int titleSet, int pgcNumber, int program = 0);
+    Link startCells(int program);
+    Link seekPgc(int pgcNumber, double seconds);
+    Link enterCell(int cell, double offset);
+    Link finishCell();
+    Link afterCellStill();
+    Link tail();
+    Link post();
+    Link chainEnded();
+    int followingCell(int cell);
+    int randomProgram();
+
+    std::vector<int> titleChains() const;
+    double chainLength(int pgcNumber) const;
+    double titleOffset() const;
+    void chooseStreams(const TitleSet& set);
+    void stepBack(double seconds);
+    void setDomain(Domain domain);
+    void enterStill(int seconds, Phase phase);
+    void leaveStill();
+    void loadNavPack();
+    void stopHere();
+    void report();
+    void reportChapter(bool starting);
+    void reportTime();
+
+    Disc disc_;
+    SectorReader reader_;
+    Vm vm_;
+    std::minstd_rand random_;
+    std::vector<Event> events_;
+    bool timeEvents_ = false;
+
+    Domain domain_ = Domain::Stop;
+    int titleSet_ = 0;  // of the title or menus playing, or last played
+    int pgcNumber_ = 0;
+    std::shared_ptr<const Pgc> pgc_;
+    int cell_ = 0;
+    double offset_ = 0;     // seconds into the cell
+    unsigned entries_ = 0;  // cells entered, to tell whether a step moved anywhere
+    double rate_ = 1.0;
+    Phase phase_ = Phase::Cell;
+    double stillLeft_ = 0;  // negative: until released
+    unsigned programsPlayed_ = 0;
+    std::vector<int> shuffled_;  // programs a shuffle chain has played
+    NavPack navPack_;
+    int activated_ = 0;
+    std::optional<ResumePoint> resume_;
+
+    // What the player has been told, so that only changes make events.
+    int shownTitle_ = 0;
+    int shownChapter_ = 0;
+    std::int64_t shownSecond_ = -1;
+    std::uint32_t shownUops_ = 0;
+    std::uint16_t shownAudio_ = NoAudioStream;
+    std::uint16_t shownSubpicture_ = NoSubpictureStream;
+    int shownAngles_ = 1;
+    int shownAngle_ = 1;
+    bool shownAngleBlock_ = false;
+    int shownButtons_ = 0;
+    int shownButton_ = 0;
+};
+
+}  // namespace nav
