@@ -1,2 +1,22 @@
-#include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { MessageBoxW(nullptr, L"hi", L"Lumadisc", MB_OK); return 0; }
+#include "app/Forms.h"
+#include "app/MainForm.h"
+#include "graph/ErrorDisplay.h"
+#include "ui/Application.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    const ui::ComApartment com;
+    ui::Application& application = ui::Application::Instance();
+    graph::SetErrorDisplay([&application](const std::exception& error) { application.ShowException(error); });
+    int exitCode = 0;
+    try {
+        CreateForms();
+        application.Run(*MainForm);
+    } catch (const std::exception& error) {
+        application.ShowException(error);
+        exitCode = 1;
+    }
+    DestroyForms();
+    graph::SetErrorDisplay(nullptr);
+    return exitCode;
+}

@@ -1,0 +1,140 @@
+// The main window's playback: starting, resuming, pausing and ending it, and the buttons
+// that act on the playing disc as a whole.
+
+#include "app/Forms.h"
+#include "app/MainForm.h"
+#include "app/RenderMessages.h"
+#include "app/Shared.h"
+#include "app/SpeedTable.h"
+#include "settings/SettingsForm.h"
+#include "ui/Dialogs.h"
+#include "info/InfoForm.h"
+#include "video/PreviewForm.h"
+
+#include <cwctype>
+
+namespace {
+
+constexpr wchar_t kVolumeSuffix[] = L"\\VIDEO_TS\\VIDEO_TS.IFO";
+
+// "D:" from a drive entry such as "D:\  [LABEL]"; empty when the text starts otherwise.
+std::wstring DrivePrefix(const std::wstring& text)
+{
+    if (text.size() < 2 || !std::iswalpha(text[0]) || text[1] != L':')
+        return {};
+    return text.substr(0, 2);
+}
+
+} // namespace
+
+void TMainForm::PlayButtonClick()
+{
+    ToolBar.SetFocus();
+    if (FilterGraph.Active()) {
+        PlayDVD({});
+        return;
+    }
+    const std::wstring drive = DrivePrefix(SettingsForm->DefaultDVDDriveComboBox.Text());
+    PlayDVD(drive.empty() ? std::wstring() : drive + kVolumeSuffix);
+}
+
+void TMainForm::PlayDVD(const std::wstring& path)
+{
+    PreviewForm->Show();
+    if (FilterGraph.Active()) {
+        FilterGraph.PlayGraph();
+        ComPtr<IDvdCmd> command;
+        Navigator()->PlayForwards(1.0, DVD_CMD_FLAG_None, &command);
+        SpeedTrackBar.SetPosition(app::kNormalSpeedPosition);
+        GetInfo();
+        Initialize();
+        return;
+    }
+
+    FilterGraph.SetActive(true);
+    AM_DVD_RENDERSTATUS status{};
+    const HRESULT result = FilterGraph.RenderDVD(status, path, AM_DVD_HWDEC_PREFER);
+    if (result == S_OK) {
+        FilterGraph.PlayGraph();
+        const ComPtr<IDvdControl2> navigator = Navigator();
+        navigator->SetOption(DVD_NotifyParentalLevelChange, FALSE);
+        navigator->SetOption(DVD_HMSF_TimeCodeEvents, TRUE);
+        return;
+    }
+    for (const std::wstring& message : app::RenderMessages(result, status))
+        ShowPlayError(message);
+    // The component stays active with an emptied graph: Play now resumes, Stop ends it.
+    FilterGraph.ClearGraph();
+}
+
+void TMainForm::ShowPlayError(const std::wstring& message)
+{
+    ui::Dialogs().MessageBox(Handle(), message, L"Error", MB_OK | MB_APPLMODAL);
+}
+
+void TMainForm::Initialize()
+{
+    // A saved size rules over the picture's own.
+    if (SettingsForm->SavePreviewWindowSizeCheckBox.Checked())
+        return;
+    PreviewForm->SetClientWidth(VideoWidth);
+    PreviewForm->SetClientHeight(VideoHeight);
+}
+
+void TMainForm::PauseButtonClick()
+{
+    FilterGraph.PauseGraph();
+}
+
+void TMainForm::StopButtonClick()
+{
+    FilterGraph.ClearGraph();
+    FilterGraph.SetActive(false);
+}
+
+void TMainForm::OpenButtonClick()
+{
+    OpenDialog.SetFilter(L"VIDEO_TS.IFO|video_ts.ifo|IFO files (*.IFO)|*.ifo|Any file (*.*)|*.*");
+    OpenDialog.SetFileName(L"VIDEO_TS.IFO");
+    if (!OpenDialog.Execute(Handle()))
+        return;
+    PreviewForm->Show();
+    FilterGraph.ClearGraph();
+    FilterGraph.SetActive(false);
+    PlayDVD(OpenDialog.FileName());
+}
+
+void TMainForm::FullScreenButtonClick()
+{
+    TVideoWindow& video = PreviewForm->VideoWindow;
+    const bool on = !video.FullScreen();
+    video.SetFullScreen(on);
+    PreviewForm->MouseCursorTimer.SetEnabled(on);
+    FullScreenButton.SetDown(video.FullScreen());
+}
+
+void TMainForm::RootMenuButtonClick()
+{
+    if (!FilterGraph.Active())
+        return;
+    ComPtr<IDvdCmd> command;
+    Navigator()->ShowMenu(DVD_MENU_Root, DVD_CMD_FLAG_None, &command);
+}
+
+void TMainForm::TitleMenuButtonClick()
+{
+    if (!FilterGraph.Active())
+        return;
+    ComPtr<IDvdCmd> command;
+    Navigator()->ShowMenu(DVD_MENU_Title, DVD_CMD_FLAG_None, &command);
+}
+
+void TMainForm::InfoButtonClick()
+{
+    InfoForm->Show();
+}
+
+void TMainForm::SettingsButtonClick()
+{
+    SettingsForm->Show();
+}
