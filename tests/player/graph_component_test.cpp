@@ -333,7 +333,7 @@ TEST_F(GraphComponent, EverythingTakenIsReleasedAfterDeactivation)
 
     graph.SetActive(false);
     EXPECT_EQ(dvd.LiveObjects(), 0);
-    EXPECT_EQ(dvd.LeakedGraphReferences(), 0);
+    EXPECT_EQ(dvd.LiveGraphs(), 0);
     EXPECT_EQ(memberScript->liveFilters, 1) << "only the member's own reference remains";
 }
 

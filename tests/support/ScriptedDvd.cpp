@@ -18,7 +18,7 @@ struct ScriptedDvd::State {
     int liveBuilders = 0;
     int liveNavigators = 0;
     int liveCommands = 0;
-    int leakedGraphReferences = 0;
+    int liveGraphs = 0;
 
     std::mutex graphMutex;
     IGraphBuilder* currentGraph = nullptr;  // the newest live builder's graph
@@ -466,13 +466,46 @@ private:
     const DvdScript& s_;
 };
 
+// The platform's filter graph, aggregated so that every reference anyone takes on it is
+// counted here and its end is seen.
+class PlatformGraph : public ComObject<IUnknown> {
+public:
+    explicit PlatformGraph(std::shared_ptr<State> state) : state_(std::move(state)) { ++state_->liveGraphs; }
+
+    HRESULT Create()
+    {
+        return CoCreateInstance(CLSID_FilterGraph, this, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&inner_));
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        if (IsEqualIID(iid, __uuidof(IUnknown)) || !inner_) return ComObject::QueryInterface(iid, object);
+        return inner_->QueryInterface(iid, object);
+    }
+
+protected:
+    ~PlatformGraph() override
+    {
+        // The inner graph may take and drop references on us while it goes away.
+        AddRef();
+        inner_.Reset();
+        --state_->liveGraphs;
+    }
+
+private:
+    std::shared_ptr<State> state_;
+    ComPtr<IUnknown> inner_;
+};
+
 class Builder : public ComObject<IDvdGraphBuilder> {
 public:
     explicit Builder(std::shared_ptr<State> state) : state_(std::move(state))
     {
         ++state_->buildersCreated;
         ++state_->liveBuilders;
-        graphResult_ = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph_));
+        const ComPtr<PlatformGraph> graph(new PlatformGraph(state_));
+        graphResult_ = graph->Create();
+        if (SUCCEEDED(graphResult_)) graphResult_ = graph.As(&graph_);
         const std::lock_guard lock(state_->graphMutex);
         if (graph_) state_->currentGraph = graph_.Get();
     }
@@ -530,10 +563,6 @@ protected:
         {
             const std::lock_guard lock(state_->graphMutex);
             if (state_->currentGraph == graph_.Get()) state_->currentGraph = nullptr;
-        }
-        if (graph_) {
-            graph_->AddRef();
-            state_->leakedGraphReferences += static_cast<int>(graph_->Release()) - 1;
         }
         --state_->liveBuilders;
     }
@@ -644,11 +673,12 @@ int ScriptedDvd::BuildersCreated() const { return state_->buildersCreated; }
 
 int ScriptedDvd::LiveObjects() const
 {
-    return state_->liveBuilders + state_->liveNavigators + state_->liveCommands + state_->script.navigatorFilter.liveFilters;
+    return state_->liveBuilders + state_->liveNavigators + state_->liveCommands + state_->liveGraphs +
+           state_->script.navigatorFilter.liveFilters;
 }
 
 int ScriptedDvd::LiveCommands() const { return state_->liveCommands; }
 
-int ScriptedDvd::LeakedGraphReferences() const { return state_->leakedGraphReferences; }
+int ScriptedDvd::LiveGraphs() const { return state_->liveGraphs; }
 
 }  // namespace testsupport

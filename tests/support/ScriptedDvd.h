@@ -111,12 +111,12 @@ public:
     ComPtr<IGraphBuilder> Graph() const;
 
     int BuildersCreated() const;
-    // Builders, navigators, command objects and the navigator filters still alive.
+    // Builders, navigators, command objects, graphs and navigator filters still alive.
     int LiveObjects() const;
     // Command objects handed out with navigator commands and not yet released.
     int LiveCommands() const;
-    // References on a builder's graph that others still held when the builder went away.
-    int LeakedGraphReferences() const;
+    // Platform graphs handed out by builders and still referenced by anyone.
+    int LiveGraphs() const;
 
 private:
     ComPtr<IClassFactory> factory_;
