@@ -30,6 +30,8 @@ struct DvdTime {
     uint64_t totalFrames() const;
     double totalSeconds() const;
     static DvdTime fromFrames(uint64_t frames, uint8_t frameRate);
+
+    bool operator==(const DvdTime&) const = default;
 };
 
 // 32-bit user operation mask (1 = prohibited); the same layout the NAV packs use.
@@ -72,10 +74,12 @@ struct VideoAttributes {
     bool line21Field2 = false;
     uint8_t resolutionCode = 0;       // raw 3-bit code, decoded into width/height
     uint16_t width = 720;             // source picture size in pixels
-    uint16_t height = 576;
+    uint16_t height = 480;
     bool letterboxed = false;         // the 4:3 source carries a letterboxed picture
     bool film = false;                // PAL film (true) or camera (false) source
     uint8_t frameRate() const { return pal ? 25 : 30; }
+
+    bool operator==(const VideoAttributes&) const = default;
 };
 
 enum class AudioFormat : uint8_t { Ac3 = 0, Mpeg1 = 2, Mpeg2Extended = 3, Lpcm = 4, Dts = 6, Sdds = 7 };
@@ -94,6 +98,8 @@ struct AudioAttributes {
     uint8_t applicationInfo = 0;
     // Bits per sample of LPCM streams; 0 for compressed formats.
     uint8_t bitsPerSample() const;
+
+    bool operator==(const AudioAttributes&) const = default;
 };
 
 struct SubpictureAttributes {
@@ -101,6 +107,8 @@ struct SubpictureAttributes {
     uint8_t languageType = 0;  // 1 = language is valid
     std::string language;      // ISO 639 two lower-case letters, empty when none
     uint8_t codeExtension = 0; // 1 normal captions ... 9 forced, 13.. director's comments
+
+    bool operator==(const SubpictureAttributes&) const = default;
 };
 
 // One 8-byte navigation command, undecoded.
@@ -109,6 +117,8 @@ using Command = std::array<uint8_t, 8>;
 struct AudioStreamControl {
     bool available = false;
     uint8_t physicalStream = 0; // 0..7: 0xC0+n, or AC-3 0x80+n / DTS 0x88+n / LPCM 0xA0+n
+
+    bool operator==(const AudioStreamControl&) const = default;
 };
 
 struct SubpictureStreamControl {
@@ -117,6 +127,8 @@ struct SubpictureStreamControl {
     uint8_t streamWide = 0;
     uint8_t streamLetterbox = 0;
     uint8_t streamPanScan = 0;
+
+    bool operator==(const SubpictureStreamControl&) const = default;
 };
 
 enum class BlockMode : uint8_t { None = 0, First = 1, Inside = 2, Last = 3 };
@@ -141,11 +153,15 @@ struct CellPlayback {
     uint32_t firstIlvuEndSector = 0;  // interleaved cells only
     uint32_t lastVobuStartSector = 0;
     uint32_t lastSector = 0;          // last sector of the cell
+
+    bool operator==(const CellPlayback&) const = default;
 };
 
 struct CellPosition {
     uint16_t vobId = 0;
     uint8_t cellId = 0;
+
+    bool operator==(const CellPosition&) const = default;
 };
 
 inline constexpr uint8_t InfiniteStill = 255;
@@ -172,6 +188,8 @@ struct Pgc {
     bool shuffle() const { return (playbackMode & 0x80) != 0; }
     // Number of programs a random or shuffle PGC plays before its post commands.
     unsigned randomProgramCount() const { return (playbackMode & 0x7Fu) + 1; }
+
+    bool operator==(const Pgc&) const = default;
 };
 
 // One search pointer of a PGC table. Several pointers may share one PGC.
@@ -211,6 +229,8 @@ struct CellAddress {
     uint8_t cellId = 0;
     uint32_t firstSector = 0; // VOBS-relative
     uint32_t lastSector = 0;
+
+    bool operator==(const CellAddress&) const = default;
 };
 
 // Title playback type bits (TitleInfo::playbackType).
@@ -233,12 +253,16 @@ struct TitleInfo {
     uint8_t titleSet = 0;       // VTSN, 1-based
     uint8_t titleSetTitle = 0;  // VTS_TTN inside that title set
     uint32_t titleSetStartSector = 0; // disc-relative; informational only
+
+    bool operator==(const TitleInfo&) const = default;
 };
 
 // The chapters (parts of title) of one VTS title: chapters[pttn - 1].
 struct PartOfTitle {
     uint16_t pgcNumber = 0;     // into TitleSet::pgcs
     uint16_t programNumber = 0; // inside that PGC
+
+    bool operator==(const PartOfTitle&) const = default;
 };
 
 struct VideoManager {

@@ -3,8 +3,7 @@
 #   sample/      first-play PGC -> title menu (two buttons) -> titles; title 1 has 4 chapters,
 #                two audio streams (en, fr) and two subtitle streams (en, none), title set 1
 #                has a root menu; title 2 is in a 16:9 title set.
-#   chapters300/ one NTSC title of 300 chapters spread over two PGCs (a PGC holds at most 255
-#                cells, so a real disc needs two as well).
+#   chapters300/ one NTSC title of 300 chapters spread over four linked PGCs.
 # A disc is rebuilt only when its folder is missing or this script or the tools changed.
 # Needs ffmpeg, dvdauthor and spumux.
 set -euo pipefail
@@ -140,25 +139,24 @@ put() {
 }
 
 author_chapters300() {
-  local marks
-  marks="$(seq -s, 0 0.5 74.5)"
-  ff -f lavfi -i testsrc=size=352x240:rate=30000/1001:duration=76 -f lavfi -i sine=frequency=440:duration=76 \
-     -target ntsc-dvd -s 352x240 -aspect 4:3 -g 3 -b:v 300k -c:a mp2 -b:a 64k half.mpg
-  cat > dvd.xml <<XML
-<dvdauthor dest="dvd">
- <vmgm><menus><video format="ntsc"/></menus></vmgm>
- <titleset><titles>
-  <video format="ntsc" aspect="4:3"/>
-  <pgc><vob file="half.mpg" chapters="$marks"/></pgc>
-  <pgc><vob file="half.mpg" chapters="$marks"/></pgc>
- </titles></titleset>
-</dvdauthor>
-XML
+  local marks pgcs=4
+  marks="$(seq -s, 0 0.5 37)"
+  ff -f lavfi -i testsrc=size=352x240:rate=30000/1001:duration=38 -f lavfi -i sine=frequency=440:duration=38 \
+     -target ntsc-dvd -s 352x240 -aspect 4:3 -g 3 -b:v 300k -c:a mp2 -b:a 64k part.mpg
+  {
+    echo '<dvdauthor dest="dvd">'
+    echo ' <vmgm><menus><video format="ntsc"/></menus></vmgm>'
+    echo ' <titleset><titles><video format="ntsc" aspect="4:3"/>'
+    for _ in $(seq $pgcs); do echo "  <pgc><vob file=\"part.mpg\" chapters=\"$marks\"/></pgc>"; done
+    echo ' </titles></titleset>'
+    echo '</dvdauthor>'
+  } > dvd.xml
   dvdauthor -x dvd.xml > dvdauthor.log 2>&1
-  # Merge the two 150-chapter titles into one title of two PGCs: the title table keeps title 1
-  # with 300 chapters, the chapter table's first list runs on into the second title's entries,
-  # and PGC 1 links to PGC 2 instead of ending playback.
-  local vmg=dvd/VIDEO_TS/VIDEO_TS.IFO vts=dvd/VIDEO_TS/VTS_01_0.IFO tt ptt pgcit pgc1 pgc2 cmds
+  # dvdauthor makes four titles of 75 chapters (a PGC holds at most 99 programs). Merge them
+  # into one title of four PGCs: the title table keeps title 1 with 300 chapters, its chapter
+  # list runs on into the other titles' entries, and each PGC links to the next instead of
+  # ending playback.
+  local vmg=dvd/VIDEO_TS/VIDEO_TS.IFO vts=dvd/VIDEO_TS/VTS_01_0.IFO tt ptt pgcit k pgc cmds
   tt=$(($(u32 $vmg $((0xC4))) * 2048))
   put $vmg $tt 00 01
   put $vmg $((tt + 4)) 00 00 00 13
@@ -167,13 +165,18 @@ XML
   ptt=$(($(u32 $vts $((0xC8))) * 2048))
   put $vts $ptt 00 01
   pgcit=$(($(u32 $vts $((0xCC))) * 2048))
-  put $vts $((pgcit + 16)) 01
-  pgc1=$((pgcit + $(u32 $vts $((pgcit + 12)))))
-  pgc2=$((pgcit + $(u32 $vts $((pgcit + 20)))))
-  put $vts $((pgc1 + 0x9C)) 00 02
-  put $vts $((pgc2 + 0x9E)) 00 01
-  cmds=$((pgc1 + $(u16 $vts $((pgc1 + 0xE4)))))
-  put $vts $((cmds + 8 + 8 * $(u16 $vts $cmds))) 20 04 00 00 00 00 00 02
+  for k in $(seq $pgcs); do
+    pgc=$((pgcit + $(u32 $vts $((pgcit + 8 * k + 4)))))
+    if [ "$k" -gt 1 ]; then
+      put $vts $((pgcit + 8 * k)) 01
+      put $vts $((pgc + 0x9E)) 00 $(printf %02x $((k - 1)))
+    fi
+    if [ "$k" -lt $pgcs ]; then
+      put $vts $((pgc + 0x9C)) 00 $(printf %02x $((k + 1)))
+      cmds=$((pgc + $(u16 $vts $((pgc + 0xE4)))))
+      put $vts $((cmds + 8 + 8 * $(u16 $vts $cmds))) 20 04 00 00 00 00 00 $(printf %02x $((k + 1)))
+    fi
+  done
   cp $vmg dvd/VIDEO_TS/VIDEO_TS.BUP
   cp $vts dvd/VIDEO_TS/VTS_01_0.BUP
 }
