@@ -107,6 +107,44 @@ TEST_F(GraphComponent, ModeChangeWhileActiveRebuildsAnEmptyGraph)
     EXPECT_TRUE(graph.Query<IDvdControl2>());
 }
 
+TEST_F(GraphComponent, CaptureModeBuildsAGraphWithItsBuilder)
+{
+    graph.SetMode(gmCapture);
+    graph.SetActive(true);
+    ComPtr<ICaptureGraphBuilder2> builder = graph.Query<ICaptureGraphBuilder2>();
+    ASSERT_TRUE(builder);
+    ComPtr<IGraphBuilder> attached;
+    EXPECT_EQ(builder->GetFiltergraph(&attached), S_OK);
+    EXPECT_EQ(attached.Get(), graph.Query<IGraphBuilder>().Get()) << "the builder works on the component's graph";
+    EXPECT_TRUE(graph.Query<IMediaControl>());
+    AM_DVD_RENDERSTATUS status{};
+    EXPECT_EQ(graph.RenderDVD(status, L"", 0), VFW_E_DVD_RENDERFAIL) << "no DVD builder in this mode";
+}
+
+TEST_F(GraphComponent, LoadedActivatesOnlyWithAutoCreate)
+{
+    graph.Loaded();
+    EXPECT_FALSE(graph.Active());
+    graph.SetAutoCreate(true);
+    graph.Loaded();
+    EXPECT_TRUE(graph.Active());
+}
+
+TEST(GraphComponentLifetime, DestroyingAnActiveGraphReleasesEverything)
+{
+    ScriptedDvd dvd;
+    {
+        TFilterGraph graph;
+        graph.SetMode(gmDVD);
+        graph.SetGraphEdit(true);
+        graph.SetActive(true);
+        AM_DVD_RENDERSTATUS status{};
+        graph.RenderDVD(status, L"", AM_DVD_HWDEC_PREFER);
+        graph.PlayGraph();
+    }
+    EXPECT_EQ(dvd.LiveObjects(), 0);
+}
+
 TEST_F(GraphComponent, TypedRequestWhileInactiveFails)
 {
     void* object = &object;
