@@ -1,0 +1,116 @@
+#include "DiscSession.h"
+
+namespace lumanav {
+
+void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring folder)
+{
+    std::lock_guard lock(coreMutex_);
+    core_ = std::move(navigator);
+    folder_ = std::move(folder);
+    started_ = false;
+    frozen_ = false;
+    if (core_) core_->setHmsfTimeEvents(hmsfTimeEvents_);
+}
+
+bool DiscSession::hasDisc() const
+{
+    std::lock_guard lock(coreMutex_);
+    return core_ != nullptr;
+}
+
+std::wstring DiscSession::folder() const
+{
+    std::lock_guard lock(coreMutex_);
+    return folder_;
+}
+
+void DiscSession::start()
+{
+    std::lock_guard lock(coreMutex_);
+    if (!core_ || started_) return;
+    core_->start();
+    started_ = true;
+}
+
+void DiscSession::stop()
+{
+    std::lock_guard events(eventMutex_);
+    std::lock_guard lock(coreMutex_);
+    if (!core_ || !resetOnStop_) return;
+    core_->stop();
+    core_->takeEvents();  // nothing is told after a stop
+    started_ = false;
+    frozen_ = false;
+}
+
+std::optional<nav::FrameInfo> DiscSession::takeFrame(double seconds)
+{
+    std::lock_guard lock(coreMutex_);
+    if (!core_ || core_->domain() == nav::Domain::Stop) return std::nullopt;
+    nav::FrameInfo frame = core_->frame();
+    core_->advance(frozen_ ? 0.0 : seconds);
+    return frame;
+}
+
+bool DiscSession::playing() const
+{
+    std::lock_guard lock(coreMutex_);
+    return core_ && core_->domain() != nav::Domain::Stop;
+}
+
+void DiscSession::setFrozen(bool frozen) { frozen_ = frozen; }
+
+void DiscSession::setHmsfTimeEvents(bool on)
+{
+    std::lock_guard lock(coreMutex_);
+    hmsfTimeEvents_ = on;
+    if (core_) core_->setHmsfTimeEvents(on);
+}
+
+void DiscSession::setResetOnStop(bool on)
+{
+    std::lock_guard lock(coreMutex_);
+    resetOnStop_ = on;
+}
+
+bool DiscSession::resetOnStop() const
+{
+    std::lock_guard lock(coreMutex_);
+    return resetOnStop_;
+}
+
+void DiscSession::setEventSink(IMediaEventSink* sink)
+{
+    std::lock_guard lock(eventMutex_);
+    sink_ = sink;
+}
+
+void DiscSession::setPublishing(bool on)
+{
+    std::lock_guard lock(eventMutex_);
+    publishing_ = on;
+}
+
+void DiscSession::publishEvents()
+{
+    // The event lock keeps events from two threads in the core's order; the graph's
+    // Notify only queues and posts a message, it never calls back into the filter.
+    std::lock_guard lock(eventMutex_);
+    if (!publishing_) return;
+    std::vector<nav::Event> events;
+    {
+        std::lock_guard core(coreMutex_);
+        if (core_) events = core_->takeEvents();
+    }
+    if (!sink_) return;
+    for (const nav::Event& event : events)
+        sink_->Notify(static_cast<long>(event.code), static_cast<LONG_PTR>(event.param1), static_cast<LONG_PTR>(event.param2));
+}
+
+void DiscSession::notify(long code, LONG_PTR param1, LONG_PTR param2)
+{
+    std::lock_guard lock(eventMutex_);
+    if (publishing_ && sink_) sink_->Notify(code, param1, param2);
+}
+
+}  // namespace lumanav

@@ -1,0 +1,70 @@
+#pragma once
+// The navigator core of one disc and everything that touches it: one lock serialises the
+// graph's thread, the player's thread and the streaming threads; events leave through the
+// graph's event sink in the order the core made them, never under that lock.
+
+#include "DirectShow.h"
+#include "core/Navigator.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace lumanav {
+
+class DiscSession {
+public:
+    // Replaces the disc; the core starts at the next start().
+    void open(std::unique_ptr<nav::Navigator> navigator, std::wstring folder);
+    bool hasDisc() const;
+    std::wstring folder() const;
+
+    // Runs `action` on the core under the lock; without a disc, answers `noDisc`.
+    template <class Action, class Result>
+    Result withCore(Action&& action, Result noDisc)
+    {
+        std::lock_guard lock(coreMutex_);
+        return core_ ? action(*core_) : noDisc;
+    }
+
+    // The graph starts streaming: first play unless playback goes on from where it stopped.
+    void start();
+    // The graph stopped: with reset-on-stop the next start is a new first play.
+    void stop();
+    // The next frame to show, then playback moves on by its duration; nothing once
+    // playback has ended.
+    std::optional<nav::FrameInfo> takeFrame(double seconds);
+    bool playing() const;
+    // Navigation-level pause: frames keep coming, time stands still.
+    void setFrozen(bool frozen);
+
+    void setHmsfTimeEvents(bool on);
+    void setResetOnStop(bool on);
+    bool resetOnStop() const;
+
+    // The graph's sink, not counted (the graph owns the filter, not the other way round);
+    // null when the filter leaves the graph.
+    void setEventSink(IMediaEventSink* sink);
+    // Events wait in the core while the filter is stopped.
+    void setPublishing(bool on);
+    void publishEvents();
+    // An event of the filter's own, in order with the core's.
+    void notify(long code, LONG_PTR param1, LONG_PTR param2);
+
+private:
+    mutable std::mutex coreMutex_;
+    std::unique_ptr<nav::Navigator> core_;
+    std::wstring folder_;
+    bool started_ = false;
+    std::atomic<bool> frozen_{false};
+    bool hmsfTimeEvents_ = false;
+    bool resetOnStop_ = true;
+
+    std::mutex eventMutex_;  // taken before coreMutex_, never the other way round
+    IMediaEventSink* sink_ = nullptr;
+    bool publishing_ = false;
+};
+
+}  // namespace lumanav

@@ -1,0 +1,334 @@
+#include "NavigatorFilter.h"
+
+#include "DvdCodes.h"
+#include "Enumerators.h"
+#include "FramePainter.h"
+#include "SampleProducers.h"
+#include "StreamWorker.h"
+#include "VolumeLocator.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace lumanav {
+namespace {
+
+const wchar_t videoPinName[] = L"Video";
+const wchar_t audioPinName[] = L"Audio";
+constexpr size_t keptCommands = 64;
+
+// The frame layout of a connected video pin.
+struct FrameFormat {
+    int width = 0;
+    int height = 0;
+    REFERENCE_TIME duration = 0;
+};
+
+std::optional<FrameFormat> frameFormat(OutputPin& pin)
+{
+    AM_MEDIA_TYPE type{};
+    if (FAILED(pin.ConnectionMediaType(&type))) return std::nullopt;
+    std::optional<FrameFormat> format;
+    if (IsEqualGUID(type.formattype, FORMAT_VideoInfo) && type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
+        const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
+        format = FrameFormat{info->bmiHeader.biWidth, std::abs(info->bmiHeader.biHeight), info->AvgTimePerFrame};
+    }
+    MediaType::freeFormat(type);
+    return format;
+}
+
+std::optional<WAVEFORMATEX> waveFormat(OutputPin& pin)
+{
+    AM_MEDIA_TYPE type{};
+    if (FAILED(pin.ConnectionMediaType(&type))) return std::nullopt;
+    std::optional<WAVEFORMATEX> format;
+    if (IsEqualGUID(type.formattype, FORMAT_WaveFormatEx) && type.cbFormat >= sizeof(WAVEFORMATEX))
+        format = *reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat);
+    MediaType::freeFormat(type);
+    return format;
+}
+
+}  // namespace
+
+HRESULT NavigatorFilter::create(REFIID iid, void** result)
+{
+    auto filter = makeObject<NavigatorFilter>();
+    if (!filter) return E_OUTOFMEMORY;
+    return filter->QueryInterface(iid, result);
+}
+
+NavigatorFilter::NavigatorFilter()
+    : video_(*this, videoPinName, 3), audio_(*this, audioPinName, 8), control_(*this), info_(*this)
+{
+    // Until a disc says otherwise: 525/60 video and 48 kHz sound.
+    video_.setMediaType(rgb32VideoType(720, 480, frameDuration(60)));
+    audio_.setMediaType(pcmAudioType(48000, 2));
+}
+
+NavigatorFilter::~NavigatorFilter()
+{
+    if (streaming()) stopStreaming();
+}
+
+HRESULT NavigatorFilter::openVolume(const std::wstring& path)
+{
+    std::lock_guard lock(mutex_);
+    if (streaming()) return VFW_E_DVD_INVALIDDOMAIN;
+    const std::wstring folder = videoTsFolder(path);
+    if (folder.empty()) return VFW_E_DVD_INVALID_DISC;
+    nav::OpenResult opened = nav::Navigator::open(toUtf8(path));
+    if (!opened.navigator) return VFW_E_DVD_INVALID_DISC;
+    const nav::VideoInfo video = opened.navigator->videoAttributes();
+    const nav::AudioInfo audio = opened.navigator->audioAttributes(0);
+    // Pins already connected keep their format; frames are then drawn at that size.
+    video_.setMediaType(rgb32VideoType(video.sourceWidth, video.sourceHeight, frameDuration(video.frameRate)));
+    audio_.setMediaType(pcmAudioType(audio.frequency > 0 ? audio.frequency : 48000, 2));
+    session_.open(std::move(opened.navigator), folder);
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::command(PictureChange change, const std::function<nav::Status(nav::Navigator&)>& action,
+                                 HRESULT notAvailable)
+{
+    const nav::Status status = session_.withCore([&](nav::Navigator& core) { return action(core); }, nav::Status::InvalidDomain);
+    if (status == nav::Status::Ok && change != PictureChange::None) {
+        std::lock_guard lock(mutex_);
+        if (streaming() && (change == PictureChange::Jump || state_ == State_Paused)) flushDownstream();
+    }
+    session_.publishEvents();
+    return toResult(status, notAvailable);
+}
+
+POINT NavigatorFilter::toSourcePoint(POINT client)
+{
+    ComPtr<IBaseFilter> renderer = videoRenderer();
+    ComPtr<IBasicVideo> video;
+    if (!renderer || FAILED(renderer.As(&video))) return client;
+    long left = 0, top = 0, width = 0, height = 0;
+    long sourceLeft = 0, sourceTop = 0, sourceWidth = 0, sourceHeight = 0;
+    if (FAILED(video->GetDestinationPosition(&left, &top, &width, &height)) ||
+        FAILED(video->GetSourcePosition(&sourceLeft, &sourceTop, &sourceWidth, &sourceHeight)))
+        return client;
+    return lumanav::toSourcePoint(client, {left, top, left + width, top + height},
+                                  {sourceLeft, sourceTop, sourceLeft + sourceWidth, sourceTop + sourceHeight});
+}
+
+PlayerSettings NavigatorFilter::settings() const
+{
+    std::lock_guard lock(settingsMutex_);
+    return settings_;
+}
+
+void NavigatorFilter::updateSettings(const std::function<void(PlayerSettings&)>& change)
+{
+    std::lock_guard lock(settingsMutex_);
+    change(settings_);
+}
+
+ULONG NavigatorFilter::recordCommand(HRESULT result)
+{
+    std::lock_guard lock(settingsMutex_);
+    commands_.emplace_back(++lastCommand_, result);
+    if (commands_.size() > keptCommands) commands_.pop_front();
+    return lastCommand_;
+}
+
+std::optional<HRESULT> NavigatorFilter::commandResult(ULONG id) const
+{
+    std::lock_guard lock(settingsMutex_);
+    const auto found = std::find_if(commands_.begin(), commands_.end(), [&](const auto& entry) { return entry.first == id; });
+    if (found == commands_.end()) return std::nullopt;
+    return found->second;
+}
+
+HRESULT NavigatorFilter::QueryInterface(REFIID iid, void** result)
+{
+    if (!result) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPersist) || IsEqualIID(iid, IID_IMediaFilter) ||
+        IsEqualIID(iid, IID_IBaseFilter))
+        return answerInterface<IBaseFilter>(this, result);
+    if (IsEqualIID(iid, IID_IDvdControl2)) return answerInterface<IDvdControl2>(&control_, result);
+    if (IsEqualIID(iid, IID_IDvdInfo2)) return answerInterface<IDvdInfo2>(&info_, result);
+    *result = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT NavigatorFilter::GetClassID(CLSID* clsid)
+{
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_DVDNavigator;
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::Stop()
+{
+    std::lock_guard lock(mutex_);
+    if (streaming()) stopStreaming();
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::Pause()
+{
+    std::lock_guard lock(mutex_);
+    if (state_ == State_Paused) return S_OK;
+    if (state_ == State_Stopped) return pauseFromStopped();
+    transport_.pause();
+    state_ = State_Paused;
+    // A running stream settles on the picture it last handed down; until then the state
+    // is intermediate.
+    return S_FALSE;
+}
+
+HRESULT NavigatorFilter::Run(REFERENCE_TIME start)
+{
+    std::lock_guard lock(mutex_);
+    if (state_ == State_Running) return S_OK;
+    if (state_ == State_Stopped) {
+        const HRESULT hr = pauseFromStopped();
+        if (FAILED(hr)) return hr;
+    }
+    transport_.run(start);
+    state_ = State_Running;
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::pauseFromStopped()
+{
+    session_.start();
+    session_.setPublishing(true);
+    transport_.pause();
+
+    // Streams follow the connections' formats, fixed until the next stop.
+    if (const auto format = frameFormat(video_)) {
+        painter_ = std::make_unique<FramePainter>(format->width, format->height);
+        videoProducer_ = std::make_unique<VideoProducer>(session_, *painter_, format->width * format->height * 4, format->duration);
+        videoWorker_ = std::make_unique<StreamWorker>(transport_, video_, *videoProducer_);
+    }
+    if (const auto format = waveFormat(audio_)) {
+        audioProducer_ = std::make_unique<AudioProducer>(session_, *format);
+        audioWorker_ = std::make_unique<StreamWorker>(transport_, audio_, *audioProducer_);
+    }
+    HRESULT hr = S_OK;
+    if (videoWorker_) hr = video_.activate();
+    if (SUCCEEDED(hr) && audioWorker_) hr = audio_.activate();
+    if (SUCCEEDED(hr) && videoWorker_ && !videoWorker_->start()) hr = E_OUTOFMEMORY;
+    if (SUCCEEDED(hr) && audioWorker_ && !audioWorker_->start()) hr = E_OUTOFMEMORY;
+    state_ = State_Paused;
+    if (FAILED(hr)) {
+        stopStreaming();
+        return hr;
+    }
+    session_.publishEvents();
+    // Cueing: the state settles once the first samples are downstream.
+    return videoWorker_ || audioWorker_ ? S_FALSE : S_OK;
+}
+
+void NavigatorFilter::stopStreaming()
+{
+    // Nothing is told after a stop; the streaming threads may be telling something right
+    // now, and this waits for them to finish.
+    session_.setPublishing(false);
+    transport_.stop();
+    // Decommitting frees threads waiting for a buffer.
+    video_.deactivate();
+    audio_.deactivate();
+    videoWorker_.reset();
+    audioWorker_.reset();
+    videoProducer_.reset();
+    audioProducer_.reset();
+    painter_.reset();
+    session_.stop();
+    state_ = State_Stopped;
+}
+
+void NavigatorFilter::flushDownstream()
+{
+    transport_.beginFlush();
+    video_.deliverBeginFlush();
+    audio_.deliverBeginFlush();
+    transport_.waitDeliveriesDone();
+    video_.deliverEndFlush();
+    audio_.deliverEndFlush();
+    transport_.endFlush();
+}
+
+HRESULT NavigatorFilter::GetState(DWORD milliseconds, FILTER_STATE* state)
+{
+    if (!state) return E_POINTER;
+    *state = state_;
+    if (*state != State_Paused || !transport_.cueing()) return S_OK;
+    return transport_.waitCued(milliseconds) ? S_OK : VFW_S_STATE_INTERMEDIATE;
+}
+
+HRESULT NavigatorFilter::SetSyncSource(IReferenceClock* clock)
+{
+    std::lock_guard lock(mutex_);
+    clock_ = clock;
+    transport_.setClock(clock);
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::GetSyncSource(IReferenceClock** clock)
+{
+    if (!clock) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    *clock = clock_.Get();
+    if (*clock) (*clock)->AddRef();
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::EnumPins(IEnumPins** pins)
+{
+    if (!pins) return E_POINTER;
+    *pins = makeObject<PinEnumerator>(std::vector<ComPtr<IPin>>{&video_, &audio_}).Detach();
+    return *pins ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT NavigatorFilter::FindPin(LPCWSTR id, IPin** pin)
+{
+    if (!id || !pin) return E_POINTER;
+    *pin = nullptr;
+    if (std::wcscmp(id, videoPinName) == 0) *pin = &video_;
+    else if (std::wcscmp(id, audioPinName) == 0) *pin = &audio_;
+    else return VFW_E_NOT_FOUND;
+    (*pin)->AddRef();
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::QueryFilterInfo(FILTER_INFO* info)
+{
+    if (!info) return E_POINTER;
+    std::lock_guard lock(mutex_);
+    const size_t length = std::min(name_.size(), std::size(info->achName) - 1);
+    std::memcpy(info->achName, name_.c_str(), length * sizeof(wchar_t));
+    info->achName[length] = L'\0';
+    info->pGraph = graph_;
+    if (graph_) graph_->AddRef();
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
+{
+    std::lock_guard lock(mutex_);
+    if (!graph && streaming()) stopStreaming();
+    graph_ = graph;
+    name_ = name ? name : L"";
+    // The sink is the graph itself: holding it counted would keep the graph alive forever.
+    ComPtr<IMediaEventSink> sink;
+    if (graph) graph->QueryInterface(IID_PPV_ARGS(&sink));
+    session_.setEventSink(sink.Get());
+    if (!graph) {
+        clock_.Reset();
+        transport_.setClock(nullptr);
+    }
+    return S_OK;
+}
+
+HRESULT NavigatorFilter::QueryVendorInfo(LPWSTR* info)
+{
+    if (!info) return E_POINTER;
+    return E_NOTIMPL;
+}
+
+}  // namespace lumanav
