@@ -17,7 +17,7 @@ struct MenuButton {
     Rect rect;
     int up = 0, down = 0, left = 0, right = 0;  // button to move to, 0 = none
     bool autoAction = false;
-    Command command {};
+    Command command{};
 };
 
 struct NavPack {

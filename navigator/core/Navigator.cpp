@@ -16,19 +16,6 @@ double secondsOf(Hmsf t, int frameRate)
         static_cast<double>(t.frames) / frameRate;
 }
 
-Timecode timecodeOf(double seconds, int frameRate)
-{
-    auto whole = static_cast<long long>(std::floor(std::max(0.0, seconds)));
-    auto frames = static_cast<long long>((seconds - static_cast<double>(whole)) * frameRate);
-    Timecode t;
-    t.time.hours = static_cast<std::uint8_t>(std::min(whole / 3600, 255LL));
-    t.time.minutes = static_cast<std::uint8_t>(whole / 60 % 60);
-    t.time.seconds = static_cast<std::uint8_t>(whole % 60);
-    t.time.frames = static_cast<std::uint8_t>(std::clamp(frames, 0LL, frameRate - 1LL));
-    t.flags = frameRate == 25 ? Fps25 : Fps30;
-    return t;
-}
-
 std::uint32_t menuUop(MenuId menu)
 {
     switch (menu) {

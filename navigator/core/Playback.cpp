@@ -176,7 +176,7 @@ void Playback::start()
     setRate(1.0);
     setDomain(Domain::FirstPlay);
     follow(disc_.videoManager.firstPlay ? playPgc(Domain::FirstPlay, 0, 0)
-                                        : Link {LinkKind::JumpTitle, 1});
+                                        : Link{LinkKind::JumpTitle, 1});
 }
 
 void Playback::stop()
@@ -304,33 +304,33 @@ Link Playback::carry(const Link& link)
     static const Pgc none;
     bool here = pgc_ && cell_;
     Timeline tl(pgc_ ? *pgc_ : none, vm_.sprm(sprm::AngleNumber));
-    auto linkPgc = [this](int n) { return pgc_ && n ? playPgc(domain_, titleSet_, n) : Link {}; };
+    auto linkPgc = [this](int n) { return pgc_ && n ? playPgc(domain_, titleSet_, n) : Link{}; };
     switch (link.kind) {
     case LinkKind::None: return {};
-    case LinkKind::TopCell: return here ? enterCell(cell_, 0) : Link {};
+    case LinkKind::TopCell: return here ? enterCell(cell_, 0) : Link{};
     case LinkKind::NextCell: {
         int c = tl.next(cell_);
         return c ? enterCell(c, 0) : tail();
     }
     case LinkKind::PrevCell: {
         int c = tl.previous(cell_);
-        return here ? enterCell(c ? c : cell_, 0) : Link {};
+        return here ? enterCell(c ? c : cell_, 0) : Link{};
     }
     case LinkKind::TopProgram:
-        return here ? enterCell(tl.programEntry(tl.program(cell_)), 0) : Link {};
+        return here ? enterCell(tl.programEntry(tl.program(cell_)), 0) : Link{};
     case LinkKind::NextProgram: {
         int c = tl.programEntry(tl.program(cell_) + 1);
         return c ? enterCell(c, 0) : tail();
     }
     case LinkKind::PrevProgram: {
         int c = tl.programEntry(std::max(1, tl.program(cell_) - 1));
-        return c ? enterCell(c, 0) : Link {};
+        return c ? enterCell(c, 0) : Link{};
     }
-    case LinkKind::TopPgc: return pgc_ ? playPgc(domain_, titleSet_, pgcNumber_) : Link {};
+    case LinkKind::TopPgc: return pgc_ ? playPgc(domain_, titleSet_, pgcNumber_) : Link{};
     case LinkKind::NextPgc: return linkPgc(pgc_ ? pgc_->nextPgc : 0);
     case LinkKind::PrevPgc: return linkPgc(pgc_ ? pgc_->prevPgc : 0);
     case LinkKind::GoUpPgc: return linkPgc(pgc_ ? pgc_->goUpPgc : 0);
-    case LinkKind::TailPgc: return pgc_ ? tail() : Link {};
+    case LinkKind::TailPgc: return pgc_ ? tail() : Link{};
     case LinkKind::Resume: return resumeAt();
     case LinkKind::Pgc: return linkPgc(link.number);
     case LinkKind::Chapter:
@@ -338,11 +338,11 @@ Link Playback::carry(const Link& link)
         return jumpTitle(titleSet_, vm_.sprm(sprm::VtsTitleNumber), link.number);
     case LinkKind::Program: {
         int c = tl.programEntry(link.number);
-        return c ? enterCell(c, 0) : Link {};
+        return c ? enterCell(c, 0) : Link{};
     }
     case LinkKind::Cell: {
         int c = tl.resolve(link.number);
-        return c ? enterCell(c, 0) : Link {};
+        return c ? enterCell(c, 0) : Link{};
     }
     case LinkKind::Exit: stopHere(); return {};
     case LinkKind::JumpTitle: {
@@ -359,7 +359,7 @@ Link Playback::carry(const Link& link)
     case LinkKind::JumpFirstPlay: return playPgc(Domain::FirstPlay, 0, 0);
     case LinkKind::JumpVmgMenu: {
         int n = menuPgc(Domain::VideoManagerMenu, 0, link.number);
-        return n ? playPgc(Domain::VideoManagerMenu, 0, n) : Link {};
+        return n ? playPgc(Domain::VideoManagerMenu, 0, n) : Link{};
     }
     case LinkKind::JumpVtsMenu: {
         int n = menuPgc(Domain::VideoTitleSetMenu, link.titleSet, link.number);
@@ -413,7 +413,7 @@ Link Playback::callMenu(const Link& link)
     }
     if (target != Domain::FirstPlay && !n) return {};
     if (domain_ == Domain::Title && pgc_) {
-        ResumePoint r {titleSet_, pgcNumber_, link.resumeCell ? link.resumeCell : cell_,
+        ResumePoint r{titleSet_, pgcNumber_, link.resumeCell ? link.resumeCell : cell_,
             link.resumeCell ? 0.0 : offset_};
         for (int i = 0; i < 5; ++i) r.registers[i] = vm_.sprm(sprm::TitleNumber + i);
         resume_ = r;
@@ -803,16 +803,13 @@ void Playback::report()
 void Playback::reportTime()
 {
     if (!timeEvents_ || domain_ != Domain::Title || !pgc_) return;
-    double t = titleTime();
-    auto second = static_cast<std::int64_t>(std::floor(t));
+    Timecode t = timecodeOf(titleTime(), timeline().frameRate());
+    std::int64_t second = (t.time.hours * 60 + t.time.minutes) * 60 + t.time.seconds;
     if (second == shownSecond_) return;
     shownSecond_ = second;
-    int rate = timeline().frameRate();
-    auto frames = std::min<std::int64_t>(
-        static_cast<std::int64_t>((t - static_cast<double>(second)) * rate), rate - 1);
     std::int64_t packed =
-        (second / 3600 & 0xFF) | (second / 60 % 60) << 8 | (second % 60) << 16 | frames << 24;
-    events_.push_back({event::CurrentHmsfTime, packed, rate == 25 ? Fps25 : Fps30});
+        t.time.hours | t.time.minutes << 8 | t.time.seconds << 16 | t.time.frames << 24;
+    events_.push_back({event::CurrentHmsfTime, packed, t.flags});
 }
 
 }  // namespace nav

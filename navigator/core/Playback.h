@@ -77,7 +77,7 @@ private:
         int pgcNumber = 0;
         int cell = 0;
         double offset = 0;
-        std::array<std::uint16_t, 5> registers {};  // system registers 4 to 8
+        std::array<std::uint16_t, 5> registers{};  // system registers 4 to 8
     };
 
     const PgcTable* table(Domain domain, int titleSet) const;

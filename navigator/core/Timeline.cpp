@@ -1,8 +1,22 @@
 #include "core/Timeline.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace nav {
+
+Timecode timecodeOf(double seconds, int frameRate)
+{
+    auto frames = static_cast<long long>(std::floor(std::max(0.0, seconds) * frameRate + 1e-6));
+    long long whole = frames / frameRate;
+    Timecode t;
+    t.time.hours = static_cast<std::uint8_t>(std::min(whole / 3600, 255LL));
+    t.time.minutes = static_cast<std::uint8_t>(whole / 60 % 60);
+    t.time.seconds = static_cast<std::uint8_t>(whole % 60);
+    t.time.frames = static_cast<std::uint8_t>(frames % frameRate);
+    t.flags = frameRate == 25 ? Fps25 : Fps30;
+    return t;
+}
 
 bool Timeline::inAngleBlock(int cell) const
 {

@@ -3,8 +3,12 @@
 // where programs start, and where a time falls. Cells and programs count from 1; 0 = none.
 
 #include "core/Ifo.h"
+#include "core/Navigator.h"
 
 namespace nav {
+
+// A time as whole frames; a hair of tolerance keeps sums of frame times on their frame.
+Timecode timecodeOf(double seconds, int frameRate);
 
 class Timeline {
 public:

@@ -1,0 +1,88 @@
+// Highlight information read from NAV pack sectors.
+#include "core/NavPack.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Ifo.h"
+#include "support/NavPackWriter.h"
+
+namespace {
+
+using navtest::ButtonSpec;
+using navtest::navPackSector;
+
+TEST(NavPack, ReadsButtonsWithTheirAreasNeighboursAndCommands)
+{
+    std::vector<ButtonSpec> specs = {
+        {{116, 196, 605, 265}, 3, 2, 0, 0, false, {0x30, 0x02, 0, 0, 0, 0x01, 0, 0}},
+        {{116, 316, 605, 385}, 1, 3, 0, 0, true, {0x30, 0x02, 0, 0, 0, 0x02, 0, 0}},
+        {{0, 0, 1024, 1024}, 2, 1, 0, 0, false, {}},
+    };
+    auto pack = nav::parseNavPack(navPackSector(specs, nav::uop::ForwardScan, 2, 0));
+    ASSERT_TRUE(pack);
+    EXPECT_EQ(pack->prohibitedUops, nav::uop::ForwardScan);
+    ASSERT_EQ(pack->buttons.size(), 3u);
+    const nav::MenuButton& b = pack->buttons[1];
+    EXPECT_EQ(b.number, 2);
+    EXPECT_EQ(b.rect, (nav::Rect{116, 316, 605, 385}));
+    EXPECT_TRUE(b.rect.contains(116, 316));
+    EXPECT_FALSE(b.rect.contains(605, 385));
+    EXPECT_EQ(b.up, 1);
+    EXPECT_EQ(b.down, 3);
+    EXPECT_TRUE(b.autoAction);
+    EXPECT_FALSE(pack->buttons[0].autoAction);
+    EXPECT_EQ(b.command, (nav::Command{0x30, 0x02, 0, 0, 0, 0x02, 0, 0}));
+    EXPECT_EQ(pack->buttons[2].rect, (nav::Rect{0, 0, 1024, 1024})) << "ten-bit coordinates";
+    EXPECT_EQ(pack->forcedSelect, 2);
+    EXPECT_EQ(pack->forcedActivate, 0);
+}
+
+TEST(NavPack, WithoutHighlightThereAreNoButtons)
+{
+    auto pack = nav::parseNavPack(navPackSector({}, nav::uop::StillOff));
+    ASSERT_TRUE(pack);
+    EXPECT_TRUE(pack->buttons.empty());
+    EXPECT_EQ(pack->prohibitedUops, nav::uop::StillOff);
+}
+
+TEST(NavPack, NeighboursAndForcedButtonsBeyondTheCountAreDropped)
+{
+    auto pack = nav::parseNavPack(navPackSector({{{0, 0, 10, 10}, 7, 0, 40, 1}}, 0, 9, 5));
+    ASSERT_TRUE(pack);
+    ASSERT_EQ(pack->buttons.size(), 1u);
+    EXPECT_EQ(pack->buttons[0].up, 0);
+    EXPECT_EQ(pack->buttons[0].left, 0);
+    EXPECT_EQ(pack->buttons[0].right, 1);
+    EXPECT_EQ(pack->forcedSelect, 0);
+    EXPECT_EQ(pack->forcedActivate, 0);
+}
+
+TEST(NavPack, ButtonCountIsLimitedToOneGroupOfSlots)
+{
+    std::vector<uint8_t> sector = navPackSector({{{0, 0, 10, 10}}});
+    sector[0x2D + 0x71] = 200;  // more buttons than there are slots
+    auto pack = nav::parseNavPack(sector);
+    ASSERT_TRUE(pack);
+    EXPECT_EQ(pack->buttons.size(), 36u);
+    sector[0x2D + 0x6E] = 0x30;  // three groups share the slots
+    EXPECT_EQ(nav::parseNavPack(sector)->buttons.size(), 12u);
+}
+
+TEST(NavPack, OtherSectorsAreNotNavPacks)
+{
+    std::vector<uint8_t> sector = navPackSector({{{0, 0, 10, 10}}});
+    std::vector<uint8_t> video = sector;
+    video[0x26 + 3] = 0xE0;  // a video packet where the PCI should be
+    EXPECT_FALSE(nav::parseNavPack(video));
+    std::vector<uint8_t> dsi = sector;
+    dsi[0x2C] = 0x01;
+    EXPECT_FALSE(nav::parseNavPack(dsi));
+    EXPECT_FALSE(nav::parseNavPack(std::span(sector).first(0x100))) << "truncated";
+    std::vector<uint8_t> zeros(2048);
+    EXPECT_FALSE(nav::parseNavPack(zeros));
+    std::vector<uint8_t> hugeHeader = sector;
+    hugeHeader[0x0E + 4] = 0xFF;  // a system header running past the sector
+    EXPECT_FALSE(nav::parseNavPack(hugeHeader));
+}
+
+}  // namespace
