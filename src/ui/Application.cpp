@@ -85,6 +85,8 @@ void Application::Run(Form& mainForm)
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    // The quit request has done its work; it must not end a later loop.
+    PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     terminated_ = true;
     running_ = false;
 }

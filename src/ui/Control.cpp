@@ -54,6 +54,9 @@ void Control::CreateSystemClass(const wchar_t* className, DWORD style, DWORD exS
 void Control::AfterCreate()
 {
     parent_.children_.push_back(this);
+    // The platform puts a new child beneath its siblings; a control created later lies on
+    // top instead, as a layout reads (a frame drawn first, its contents after).
+    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(Form::DefaultFont()), FALSE);
     RememberMargins();
 }
@@ -231,8 +234,8 @@ LRESULT Control::HandleKey(UINT message, WPARAM wParam, LPARAM lParam)
                                            reinterpret_cast<LPARAM>(&keyMessage));
         if (key == VK_TAB) {
             if (!(wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
-                if (HWND next = GetNextDlgTabItem(form->Handle(), Handle(), (shift & ssShift) != 0))
-                    ::SetFocus(next);
+                if (Control* next = form->NextTabStop(this, (shift & ssShift) != 0))
+                    next->SetFocus();
                 return 0;
             }
         } else if (!(wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) &&

@@ -4,6 +4,7 @@
 #include "Menu.h"
 #include "StdControls.h"
 #include <windowsx.h>
+#include <algorithm>
 #include <vector>
 
 namespace ui {
@@ -159,9 +160,8 @@ int Form::RunModal()
     modal_ = true;
     modalResult_ = mrNone;
     Show();
-    Application& application = Application::Instance();
     MSG message;
-    while (modalResult_ == mrNone && Visible() && !application.Terminated()) {
+    while (modalResult_ == mrNone && Visible()) {
         if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
             PostQuitMessage(static_cast<int>(message.wParam)); // for the loop outside
             break;
@@ -243,6 +243,32 @@ bool Form::DialogKey(WORD key, HWND focus)
     if (!target || !target->Enabled() || !target->Visible()) return false;
     target->Click();
     return true;
+}
+
+namespace {
+
+void CollectTabStops(const Window& parent, std::vector<Control*>& stops)
+{
+    for (Control* control : parent.Children()) {
+        if (!control->Visible()) continue;
+        if ((GetWindowLongW(control->Handle(), GWL_STYLE) & WS_TABSTOP) && control->Enabled())
+            stops.push_back(control);
+        CollectTabStops(*control, stops);
+    }
+}
+
+} // namespace
+
+Control* Form::NextTabStop(Control* from, bool backwards) const
+{
+    std::vector<Control*> stops;
+    CollectTabStops(*this, stops);
+    if (stops.empty()) return nullptr;
+    const auto count = static_cast<std::ptrdiff_t>(stops.size());
+    const auto found = std::find(stops.begin(), stops.end(), from);
+    std::ptrdiff_t index = found == stops.end() ? (backwards ? 0 : -1) : found - stops.begin();
+    index = (index + (backwards ? count - 1 : 1)) % count;
+    return stops[static_cast<size_t>(index)];
 }
 
 void Form::PreviewKeyDown(WORD& key, ShiftState shift) { Raise(OnKeyDown, key, shift); }

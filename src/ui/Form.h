@@ -7,6 +7,7 @@
 namespace ui {
 
 class Button;
+class Control;
 class PopupMenu;
 
 enum class BorderStyle { Sizeable, Single, Dialog };
@@ -95,6 +96,9 @@ public:
     Event<MouseButton, ShiftState, int, int> OnMouseUp;
     Event<ShiftState, int, POINT, bool&> OnMouseWheel;   // delta, screen point, handled
     Event<> OnResize;
+
+    // The control that Tab (or Shift+Tab) moves to from `from`, in creation order.
+    Control* NextTabStop(Control* from, bool backwards) const;
 
     // Entry points for controls: key preview and the wheel go to the form first.
     void PreviewKeyDown(WORD& key, ShiftState shift);

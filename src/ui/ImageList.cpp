@@ -87,7 +87,8 @@ private:
 
 void Loudspeaker(Painter& p)
 {
-    p.Polygon({{1, 5}, {4, 5}, {8, 1}, {8, 14}, {4, 10}, {1, 10}}, silver, ink);
+    p.Box(1, 5, 5, 11, ink, ink);
+    p.Polygon({{4, 5}, {9, 1}, {9, 14}, {4, 10}}, silver, ink);
 }
 
 } // namespace
@@ -155,15 +156,15 @@ void DrawGlyph(HDC dc, int index)
         p.Polygon({{2, 9}, {8, 2}, {14, 9}}, ink, ink);
         p.Box(2, 11, 15, 14, ink, ink);
         break;
-    case glyph::Loudspeaker:
+    case glyph::Loudspeaker: // with sound waves
         Loudspeaker(p);
-        p.Arc(6, 4, 12, 11, {12, 3}, {12, 12}, blue);
-        p.Arc(6, 1, 15, 14, {15, 0}, {15, 15}, blue);
+        p.Line({{11, 5}, {12, 7}, {12, 9}, {11, 11}}, blue);
+        p.Line({{13, 3}, {14, 5}, {14, 10}, {13, 12}}, blue);
         break;
-    case glyph::Muted:
+    case glyph::Muted: // struck through by a red circle
         Loudspeaker(p);
-        p.Ring(3, 3, 15, 15, red, 2);
-        p.Line({{5, 5}, {13, 13}}, red, 2);
+        p.Ring(1, 1, 16, 16, red, 2);
+        p.Line({{4, 4}, {13, 13}}, red, 2);
         break;
     case glyph::Settings: // a gear
         p.Line({{8, 0}, {8, 16}}, grey, 3);
@@ -179,9 +180,8 @@ void DrawGlyph(HDC dc, int index)
         p.Fill(7, 7, 9, 13, white);
         break;
     case glyph::Question:
-        p.Arc(4, 1, 12, 9, {4, 5}, {8, 9}, blue, 2);
-        p.Line({{8, 8}, {8, 11}}, blue, 2);
-        p.Fill(7, 12, 10, 15, blue);
+        p.Line({{4, 5}, {4, 3}, {6, 1}, {10, 1}, {12, 3}, {12, 6}, {8, 9}, {8, 11}}, blue, 2);
+        p.Fill(7, 13, 10, 16, blue);
         break;
     case glyph::Angle: // a camera
         p.Box(1, 5, 11, 13, grey, ink);

@@ -17,6 +17,8 @@ public:
     virtual ~Window();
 
     HWND Handle() const { return handle_; }
+    // Child controls in creation order (which is also their tab order).
+    const std::vector<Control*>& Children() const { return children_; }
     // The toolkit object behind a window handle, or nullptr.
     static Window* FromHandle(HWND handle);
 
