@@ -496,7 +496,8 @@ Link Playback::seekPgc(int pgcNumber, double seconds)
 Link Playback::startCells(int program)
 {
     Timeline tl = timeline();
-    if (!program && !pgc_->sequential()) program = randomProgram();
+    // Random and shuffled chains choose their own first program, whatever chapter was asked.
+    if (!pgc_->sequential()) program = randomProgram();
     int c = program ? tl.programEntry(program) : tl.first();
     if (!c) c = tl.first();
     return c ? enterCell(c, 0) : tail();
