@@ -41,8 +41,10 @@ private:
 template <class T, class... Args>
 Microsoft::WRL::ComPtr<T> makeObject(Args&&... args)
 {
-    Microsoft::WRL::ComPtr<T> object;
-    object.Attach(new (std::nothrow) T(std::forward<Args>(args)...));
+    T* created = new (std::nothrow) T(std::forward<Args>(args)...);
+    // Not ComPtr::Attach: MinGW's counts a reference there, the Windows SDK's does not.
+    Microsoft::WRL::ComPtr<T> object(created);
+    if (created) created->Release();
     return object;
 }
 

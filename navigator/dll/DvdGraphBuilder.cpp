@@ -143,7 +143,7 @@ std::wstring DvdGraphBuilder::chooseVolume(LPCWSTR path, AM_DVD_RENDERSTATUS& st
         return path;
     }
     // No volume named: play the disc in an optical drive, as a real navigator does.
-    std::wstring found = findDiscVolume();
+    std::wstring found = findDiscVolume(SystemDrives());
     if (found.empty()) status.bDvdVolUnknown = TRUE;
     return found;
 }

@@ -3,12 +3,31 @@
 #include <cstring>
 
 namespace lumanav {
+namespace {
+
+HRESULT copyType(const AM_MEDIA_TYPE& source, AM_MEDIA_TYPE* target)
+{
+    *target = source;
+    target->pUnk = nullptr;
+    target->pbFormat = nullptr;
+    if (source.cbFormat) {
+        target->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
+        if (!target->pbFormat) {
+            target->cbFormat = 0;
+            return E_OUTOFMEMORY;
+        }
+        std::memcpy(target->pbFormat, source.pbFormat, source.cbFormat);
+    }
+    return S_OK;
+}
+
+}  // namespace
 
 MediaType::MediaType() : type_{} {}
 
 MediaType::MediaType(const AM_MEDIA_TYPE& type) : type_{}
 {
-    copyTo(&type_);
+    copyType(type, &type_);
 }
 
 MediaType::MediaType(const MediaType& other) : type_{}
@@ -45,18 +64,7 @@ bool MediaType::equals(const AM_MEDIA_TYPE& other) const
 
 HRESULT MediaType::copyTo(AM_MEDIA_TYPE* target) const
 {
-    *target = type_;
-    target->pUnk = nullptr;
-    target->pbFormat = nullptr;
-    if (type_.cbFormat) {
-        target->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(type_.cbFormat));
-        if (!target->pbFormat) {
-            target->cbFormat = 0;
-            return E_OUTOFMEMORY;
-        }
-        std::memcpy(target->pbFormat, type_.pbFormat, type_.cbFormat);
-    }
-    return S_OK;
+    return copyType(type_, target);
 }
 
 AM_MEDIA_TYPE* MediaType::allocateCopy() const

@@ -34,8 +34,8 @@ ComPtr<IBaseFilter> OutputPin::connectedFilter() const
     if (!peer) return nullptr;
     PIN_INFO info{};
     if (FAILED(peer->QueryPinInfo(&info))) return nullptr;
-    ComPtr<IBaseFilter> owner;
-    owner.Attach(info.pFilter);
+    ComPtr<IBaseFilter> owner(info.pFilter);
+    info.pFilter->Release();
     return owner;
 }
 

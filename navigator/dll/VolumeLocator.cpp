@@ -65,17 +65,26 @@ std::wstring videoTsFolder(const std::wstring& given)
     return isFolder(attributesOf(inner)) ? inner : path;
 }
 
-std::wstring findDiscVolume()
+DWORD SystemDrives::present() const { return GetLogicalDrives(); }
+
+UINT SystemDrives::type(const std::wstring& root) const { return GetDriveTypeW(root.c_str()); }
+
+bool SystemDrives::fileExists(const std::wstring& path) const
 {
     QuietDriveErrors quiet;
-    const DWORD drives = GetLogicalDrives();
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring findDiscVolume(const Drives& drives)
+{
+    const DWORD present = drives.present();
     for (int letter = 0; letter < 26; ++letter) {
-        if (!(drives & (1u << letter))) continue;
+        if (!(present & (1u << letter))) continue;
         const std::wstring root = std::wstring(1, static_cast<wchar_t>(L'A' + letter)) + L":\\";
-        if (GetDriveTypeW(root.c_str()) != DRIVE_CDROM) continue;
+        if (drives.type(root) != DRIVE_CDROM) continue;
         const std::wstring folder = root + L"VIDEO_TS";
-        const DWORD info = attributesOf(folder + L"\\VIDEO_TS.IFO");
-        if (info != INVALID_FILE_ATTRIBUTES && !(info & FILE_ATTRIBUTE_DIRECTORY)) return folder;
+        if (drives.fileExists(folder + L"\\VIDEO_TS.IFO")) return folder;
     }
     return {};
 }
