@@ -28,8 +28,7 @@ TFilterGraph::~TFilterGraph()
     // A destructor cannot report; the platform objects are released either way.
     try {
         SetActive(false);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TFilterGraph::Loaded()
@@ -135,11 +134,8 @@ HRESULT TFilterGraph::QueryInterface(REFIID iid, void** object)
 
     HRESULT result = E_NOINTERFACE;
     switch (mode_) {
-    case gmNormal:
-        break;
-    case gmCapture:
-        result = captureGraphBuilder_->QueryInterface(iid, object);
-        break;
+    case gmNormal: break;
+    case gmCapture: result = captureGraphBuilder_->QueryInterface(iid, object); break;
     case gmDVD:
         result = dvdGraphBuilder_->QueryInterface(iid, object);
         if (FAILED(result)) result = dvdGraphBuilder_->GetDvdInterface(iid, object);
@@ -209,7 +205,8 @@ HRESULT TFilterGraph::RenderDVD(AM_DVD_RENDERSTATUS& status, const std::wstring&
 {
     if (!dvdGraphBuilder_) return VFW_E_DVD_RENDERFAIL;
     BroadcastControlEvent(ceDVDRendering, flags);
-    const HRESULT result = dvdGraphBuilder_->RenderDvdVideoVolume(path.empty() ? nullptr : path.c_str(), flags, &status);
+    const HRESULT result =
+        dvdGraphBuilder_->RenderDvdVideoVolume(path.empty() ? nullptr : path.c_str(), flags, &status);
     if (result == S_OK || result == S_FALSE) BroadcastControlEvent(ceDVDRendered, flags);
     return result;
 }

@@ -10,7 +10,9 @@ namespace {
 DWORD Low32(LONG_PTR param) { return static_cast<DWORD>(static_cast<ULONG_PTR>(param)); }
 LONG Signed32(LONG_PTR param) { return static_cast<LONG>(Low32(param)); }
 int Int(LONG_PTR param) { return static_cast<int>(Signed32(param)); }
+HRESULT Result(LONG_PTR param) { return static_cast<HRESULT>(Signed32(param)); }
 bool IsOne(LONG_PTR param) { return param == 1; }
+template <class Interface> Interface* Pointer(LONG_PTR param) { return reinterpret_cast<Interface*>(param); }
 
 std::wstring FromBstr(LONG_PTR param)
 {
@@ -65,40 +67,52 @@ bool TFilterGraph::DispatchGraphSpecific(long code, LONG_PTR param1, LONG_PTR pa
 {
     auto& self = *this;
     switch (code) {
-    case EC_COMPLETE: Raise(OnGraphComplete, self, static_cast<HRESULT>(Signed32(param1)), reinterpret_cast<IBaseFilter*>(param2)); break;
+    case EC_COMPLETE: Raise(OnGraphComplete, self, Result(param1), Pointer<IBaseFilter>(param2)); break;
     case EC_USERABORT: Raise(OnGraphUserAbort, self); break;
-    case EC_ERRORABORT: Raise(OnGraphErrorAbort, self, static_cast<HRESULT>(Signed32(param1))); break;
-    case EC_STREAM_ERROR_STOPPED: Raise(OnGraphStreamErrorStopped, self, static_cast<HRESULT>(Signed32(param1)), Low32(param2)); break;
-    case EC_STREAM_ERROR_STILLPLAYING: Raise(OnGraphStreamErrorStillPlaying, self, static_cast<HRESULT>(Signed32(param1)), Low32(param2)); break;
-    case EC_ERROR_STILLPLAYING: Raise(OnGraphErrorStillPlaying, self, static_cast<HRESULT>(Signed32(param1))); break;
+    case EC_ERRORABORT: Raise(OnGraphErrorAbort, self, Result(param1)); break;
+    case EC_STREAM_ERROR_STOPPED: Raise(OnGraphStreamErrorStopped, self, Result(param1), Low32(param2)); break;
+    case EC_STREAM_ERROR_STILLPLAYING:
+        Raise(OnGraphStreamErrorStillPlaying, self, Result(param1), Low32(param2));
+        break;
+    case EC_ERROR_STILLPLAYING: Raise(OnGraphErrorStillPlaying, self, Result(param1)); break;
     case EC_PALETTE_CHANGED: Raise(OnGraphPaletteChanged, self); break;
     case EC_VIDEO_SIZE_CHANGED:
         Raise(OnGraphVideoSizeChanged, self, LOWORD(Low32(param1)), HIWORD(Low32(param1)));
         break;
     case EC_QUALITY_CHANGE: Raise(OnGraphQualityChange, self); break;
     case EC_CLOCK_CHANGED: Raise(OnGraphClockChanged, self); break;
-    case EC_PAUSED: Raise(OnGraphPaused, self, static_cast<HRESULT>(Signed32(param1))); break;
+    case EC_PAUSED: Raise(OnGraphPaused, self, Result(param1)); break;
     case EC_OPENING_FILE: Raise(OnGraphOpeningFile, self, IsOne(param1)); break;
     case EC_BUFFERING_DATA: Raise(OnGraphBufferingData, self, IsOne(param1)); break;
-    case EC_FULLSCREEN_LOST: Raise(OnGraphFullscreenLost, self, reinterpret_cast<IBaseFilter*>(param2)); break;
+    case EC_FULLSCREEN_LOST: Raise(OnGraphFullscreenLost, self, Pointer<IBaseFilter>(param2)); break;
     case EC_OLE_EVENT: Raise(OnGraphOleEvent, self, FromBstr(param1), FromBstr(param2)); break;
-    case EC_STREAM_CONTROL_STOPPED: Raise(OnGraphStreamControlStopped, self, reinterpret_cast<IPin*>(param1), Low32(param2)); break;
-    case EC_STREAM_CONTROL_STARTED: Raise(OnGraphStreamControlStarted, self, reinterpret_cast<IPin*>(param1), Low32(param2)); break;
+    case EC_STREAM_CONTROL_STOPPED:
+        Raise(OnGraphStreamControlStopped, self, Pointer<IPin>(param1), Low32(param2));
+        break;
+    case EC_STREAM_CONTROL_STARTED:
+        Raise(OnGraphStreamControlStarted, self, Pointer<IPin>(param1), Low32(param2));
+        break;
     case EC_END_OF_SEGMENT: {
         // The stream time comes by reference; a missing one reads as zero.
         const auto* time = reinterpret_cast<const REFERENCE_TIME*>(param1);
         Raise(OnGraphEndOfSegment, self, time ? *time : REFERENCE_TIME(0), Low32(param2));
         break;
     }
-    case EC_DEVICE_LOST: Raise(OnGraphDeviceLost, self, reinterpret_cast<IUnknown*>(param1), IsOne(param2)); break;
+    case EC_DEVICE_LOST: Raise(OnGraphDeviceLost, self, Pointer<IUnknown>(param1), IsOne(param2)); break;
     case EC_STEP_COMPLETE: Raise(OnGraphStepComplete, self); break;
-    case EC_TIMECODE_AVAILABLE: Raise(OnGraphTimeCodeAvailable, self, reinterpret_cast<IBaseFilter*>(param1), Low32(param2)); break;
+    case EC_TIMECODE_AVAILABLE:
+        Raise(OnGraphTimeCodeAvailable, self, Pointer<IBaseFilter>(param1), Low32(param2));
+        break;
     case EC_EXTDEVICE_MODE_CHANGE: Raise(OnGraphEXTDeviceModeChange, self, Low32(param1), Low32(param2)); break;
     case EC_GRAPH_CHANGED: Raise(OnGraphChanged, self); break;
     case EC_CLOCK_UNSET: Raise(OnGraphClockUnset, self); break;
     case EC_VMR_RENDERDEVICE_SET: Raise(OnGraphVMRRenderDevice, self, Int(param1)); break;
-    case EC_SNDDEV_IN_ERROR: Raise(OnGraphSNDDevInError, self, static_cast<SNDDEV_ERR>(Int(param1)), Low32(param2)); break;
-    case EC_SNDDEV_OUT_ERROR: Raise(OnGraphSNDDevOutError, self, static_cast<SNDDEV_ERR>(Int(param1)), Low32(param2)); break;
+    case EC_SNDDEV_IN_ERROR:
+        Raise(OnGraphSNDDevInError, self, static_cast<SNDDEV_ERR>(Int(param1)), Low32(param2));
+        break;
+    case EC_SNDDEV_OUT_ERROR:
+        Raise(OnGraphSNDDevOutError, self, static_cast<SNDDEV_ERR>(Int(param1)), Low32(param2));
+        break;
     default: return false;
     }
     return true;
@@ -145,7 +159,9 @@ bool TFilterGraph::DispatchDVDSpecific(long code, LONG_PTR param1, LONG_PTR para
         break;
     case EC_DVD_CHAPTER_AUTOSTOP: Raise(OnDVDChapterAutoStop, self); break;
     case EC_DVD_NO_FP_PGC: Raise(OnDVDNoFP_PGC, self); break;
-    case EC_DVD_PLAYBACK_RATE_CHANGE: Raise(OnDVDPlaybackRateChange, self, static_cast<float>(Signed32(param1)) / 10000.0f); break;
+    case EC_DVD_PLAYBACK_RATE_CHANGE:
+        Raise(OnDVDPlaybackRateChange, self, static_cast<float>(Signed32(param1)) / 10000.0f);
+        break;
     case EC_DVD_PARENTAL_LEVEL_CHANGE: Raise(OnDVDParentalLevelChange, self, Int(param1)); break;
     case EC_DVD_PLAYBACK_STOPPED: Raise(OnDVDPlaybackStopped, self); break;
     case EC_DVD_ANGLES_AVAILABLE: Raise(OnDVDAnglesAvailable, self, IsOne(param1)); break;

@@ -66,7 +66,7 @@ TEST(TimeCodes, HMSFIsLowestByteFirst)
 TEST(TimeCodes, DigitFieldsFromTheTopNibbleDown)
 {
     const graph::tagDVD_TIMECODE code = DecodeTimeCode(0x12345678);
-    const int fields[] = {code.Hours1,   code.Hours10, code.Minutes1, code.Minutes10,   code.Seconds1,
+    const int fields[] = {code.Hours1,    code.Hours10, code.Minutes1, code.Minutes10,    code.Seconds1,
                           code.Seconds10, code.Frames1, code.Frames10, code.FrameRateCode};
     const int expected[] = {1, 2, 3, 4, 5, 6, 7, 2, 0};
     for (int i = 0; i < 9; ++i) EXPECT_EQ(fields[i], expected[i]) << "field " << i;

@@ -71,7 +71,8 @@ TEST_F(GraphEvents, PlaybackRateKeepsItsSign)
 
 TEST_F(GraphEvents, HMSFTimeAndItsFlags)
 {
-    graph.OnDVDCurrentHMSFTime = [&](TFilterGraph&, graph::tagDVD_HMSF_TIMECODE time, const graph::tagDVD_TIMECODE& flags) {
+    graph.OnDVDCurrentHMSFTime = [&](TFilterGraph&, graph::tagDVD_HMSF_TIMECODE time,
+                                     const graph::tagDVD_TIMECODE& flags) {
         Record(std::to_string(time.bHours) + ":" + std::to_string(time.bMinutes) + ":" + std::to_string(time.bSeconds) +
                "." + std::to_string(time.bFrames) + " rate " + std::to_string(flags.FrameRateCode) + " kind " +
                std::to_string(flags.Frames10));
@@ -101,7 +102,9 @@ TEST_F(GraphEvents, BooleansAreTrueOnlyForOneExceptKaraoke)
     graph.OnDVDStillOn = [&](TFilterGraph&, bool noButton, int seconds) {
         Record(std::string(noButton ? "still without buttons " : "still ") + std::to_string(seconds));
     };
-    graph.OnGraphBufferingData = [&](TFilterGraph&, bool buffering) { Record(buffering ? "buffering" : "not buffering"); };
+    graph.OnGraphBufferingData = [&](TFilterGraph&, bool buffering) {
+        Record(buffering ? "buffering" : "not buffering");
+    };
     graph.OnGraphDeviceLost = [&](TFilterGraph&, IUnknown*, bool removed) { Record(removed ? "removed" : "arrived"); };
 
     graph.RemoveEventNotifier(&notifier);
@@ -121,18 +124,23 @@ TEST_F(GraphEvents, SubCodesOutsideTheTablesReachOnlyNotifiersAndGeneralHandler)
 {
     int specific = 0;
     auto count = [&](TFilterGraph&) { ++specific; };
-    for (TNotifyEvent* handler :
-         {&graph.OnDVDDomainFirstPlay, &graph.OnDVDDomainVideoManagerMenu, &graph.OnDVDDomainVideoTitleSetMenu,
-          &graph.OnDVDDomainTitle, &graph.OnDVDDomainStop, &graph.OnDVDErrorUnexpected,
-          &graph.OnDVDErrorIncompatibleDiscAndDecoderRegions, &graph.OnDVDWarningInvalidDVD1_0Disc,
-          &graph.OnDVDWarningRead})
+    for (TNotifyEvent* handler : {&graph.OnDVDDomainFirstPlay, &graph.OnDVDDomainVideoManagerMenu,
+                                  &graph.OnDVDDomainVideoTitleSetMenu, &graph.OnDVDDomainTitle, &graph.OnDVDDomainStop,
+                                  &graph.OnDVDErrorUnexpected, &graph.OnDVDErrorIncompatibleDiscAndDecoderRegions,
+                                  &graph.OnDVDWarningInvalidDVD1_0Disc, &graph.OnDVDWarningRead})
         *handler = count;
     int general = 0;
     graph.OnDSEvent = [&](TFilterGraph&, long, LONG_PTR, LONG_PTR) { ++general; };
 
-    for (const auto& [code, sub] : std::vector<std::pair<long, LONG_PTR>>{
-             {EC_DVD_DOMAIN_CHANGE, 0}, {EC_DVD_DOMAIN_CHANGE, 6}, {EC_DVD_ERROR, 0}, {EC_DVD_ERROR, 9},
-             {EC_DVD_WARNING, 7}, {EC_DVD_WARNING, -1}, {0x04, 1}, {0x13, 1}, {0x1D, 1}})
+    for (const auto& [code, sub] : std::vector<std::pair<long, LONG_PTR>>{{EC_DVD_DOMAIN_CHANGE, 0},
+                                                                          {EC_DVD_DOMAIN_CHANGE, 6},
+                                                                          {EC_DVD_ERROR, 0},
+                                                                          {EC_DVD_ERROR, 9},
+                                                                          {EC_DVD_WARNING, 7},
+                                                                          {EC_DVD_WARNING, -1},
+                                                                          {0x04, 1},
+                                                                          {0x13, 1},
+                                                                          {0x1D, 1}})
         graph.DispatchGraphEvent(code, sub, 0);
     EXPECT_EQ(specific, 0);
     EXPECT_EQ(general, 9);

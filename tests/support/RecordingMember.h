@@ -14,8 +14,7 @@ class RecordingMember : public graph::IFilterComponent, public graph::IGraphEven
 public:
     RecordingMember(std::vector<std::string>& log, ComPtr<IBaseFilter> filter, std::wstring name = L"Recorder")
         : log_(log), filter_(std::move(filter)), name_(std::move(name))
-    {
-    }
+    {}
 
     ComPtr<IBaseFilter> GetFilter() override
     {

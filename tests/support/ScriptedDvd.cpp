@@ -37,13 +37,20 @@ using State = ScriptedDvd::State;
 std::string InterfaceName(REFIID iid)
 {
     static const std::pair<IID, const char*> known[] = {
-        {__uuidof(IUnknown), "IUnknown"},           {__uuidof(IDvdGraphBuilder), "IDvdGraphBuilder"},
-        {__uuidof(IDvdControl2), "IDvdControl2"},   {__uuidof(IDvdInfo2), "IDvdInfo2"},
-        {__uuidof(IMediaControl), "IMediaControl"}, {__uuidof(IMediaEventEx), "IMediaEventEx"},
-        {__uuidof(IMediaEvent), "IMediaEvent"},     {__uuidof(IBasicAudio), "IBasicAudio"},
-        {__uuidof(IVideoWindow), "IVideoWindow"},   {__uuidof(IBasicVideo), "IBasicVideo"},
-        {__uuidof(IGraphBuilder), "IGraphBuilder"}, {__uuidof(IFilterGraph), "IFilterGraph"},
-        {__uuidof(IFilterGraph2), "IFilterGraph2"}, {__uuidof(IMediaSeeking), "IMediaSeeking"},
+        {__uuidof(IUnknown), "IUnknown"},
+        {__uuidof(IDvdGraphBuilder), "IDvdGraphBuilder"},
+        {__uuidof(IDvdControl2), "IDvdControl2"},
+        {__uuidof(IDvdInfo2), "IDvdInfo2"},
+        {__uuidof(IMediaControl), "IMediaControl"},
+        {__uuidof(IMediaEventEx), "IMediaEventEx"},
+        {__uuidof(IMediaEvent), "IMediaEvent"},
+        {__uuidof(IBasicAudio), "IBasicAudio"},
+        {__uuidof(IVideoWindow), "IVideoWindow"},
+        {__uuidof(IBasicVideo), "IBasicVideo"},
+        {__uuidof(IGraphBuilder), "IGraphBuilder"},
+        {__uuidof(IFilterGraph), "IFilterGraph"},
+        {__uuidof(IFilterGraph2), "IFilterGraph2"},
+        {__uuidof(IMediaSeeking), "IMediaSeeking"},
         {__uuidof(IMediaPosition), "IMediaPosition"},
     };
     for (const auto& [id, name] : known)
@@ -110,7 +117,8 @@ public:
     {
         return Command("PlayChapterInTitle", std::to_string(title) + "," + std::to_string(chapter), flags, cmd);
     }
-    HRESULT STDMETHODCALLTYPE PlayAtTimeInTitle(ULONG title, DVD_HMSF_TIMECODE* start, DWORD flags, IDvdCmd** cmd) override
+    HRESULT STDMETHODCALLTYPE PlayAtTimeInTitle(ULONG title, DVD_HMSF_TIMECODE* start, DWORD flags,
+                                                IDvdCmd** cmd) override
     {
         return Command("PlayAtTimeInTitle", std::to_string(title) + "," + Time(start), flags, cmd);
     }
@@ -162,7 +170,10 @@ public:
         return Simple("SelectRelativeButton", std::to_string(direction));
     }
     HRESULT STDMETHODCALLTYPE ActivateButton() override { return Simple("ActivateButton", ""); }
-    HRESULT STDMETHODCALLTYPE SelectButton(ULONG button) override { return Simple("SelectButton", std::to_string(button)); }
+    HRESULT STDMETHODCALLTYPE SelectButton(ULONG button) override
+    {
+        return Simple("SelectButton", std::to_string(button));
+    }
     HRESULT STDMETHODCALLTYPE SelectAndActivateButton(ULONG button) override
     {
         return Simple("SelectAndActivateButton", std::to_string(button));
@@ -256,51 +267,69 @@ public:
     // IDvdInfo2
     HRESULT STDMETHODCALLTYPE GetCurrentDomain(DVD_DOMAIN* domain) override
     {
-        return Answer("GetCurrentDomain", "", [&] { *domain = s_.domain; }, domain);
+        return Answer(
+            "GetCurrentDomain", "", [&] { *domain = s_.domain; }, domain);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentLocation(DVD_PLAYBACK_LOCATION2* location) override
     {
-        return Answer("GetCurrentLocation", "", [&] { *location = s_.location; }, location);
+        return Answer(
+            "GetCurrentLocation", "", [&] { *location = s_.location; }, location);
     }
     HRESULT STDMETHODCALLTYPE GetTotalTitleTime(DVD_HMSF_TIMECODE* time, ULONG* flags) override
     {
-        return Answer("GetTotalTitleTime", "", [&] {
-            *time = s_.totalTitleTime;
-            if (flags) *flags = s_.totalTitleTimeFlags;
-        }, time);
+        return Answer(
+            "GetTotalTitleTime", "",
+            [&] {
+                *time = s_.totalTitleTime;
+                if (flags) *flags = s_.totalTitleTimeFlags;
+            },
+            time);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentButton(ULONG* available, ULONG* current) override
     {
-        return Answer("GetCurrentButton", "", [&] {
-            *available = s_.buttons;
-            *current = s_.currentButton;
-        }, available, current);
+        return Answer(
+            "GetCurrentButton", "",
+            [&] {
+                *available = s_.buttons;
+                *current = s_.currentButton;
+            },
+            available, current);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentAngle(ULONG* available, ULONG* current) override
     {
-        return Answer("GetCurrentAngle", "", [&] {
-            *available = s_.angles;
-            *current = s_.currentAngle;
-        }, available, current);
+        return Answer(
+            "GetCurrentAngle", "",
+            [&] {
+                *available = s_.angles;
+                *current = s_.currentAngle;
+            },
+            available, current);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentAudio(ULONG* available, ULONG* current) override
     {
-        return Answer("GetCurrentAudio", "", [&] {
-            *available = s_.audioStreams;
-            *current = s_.currentAudio;
-        }, available, current);
+        return Answer(
+            "GetCurrentAudio", "",
+            [&] {
+                *available = s_.audioStreams;
+                *current = s_.currentAudio;
+            },
+            available, current);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentSubpicture(ULONG* available, ULONG* current, WINBOOL* disabled) override
     {
-        return Answer("GetCurrentSubpicture", "", [&] {
-            *available = s_.subpictureStreams;
-            *current = s_.currentSubpicture;
-            *disabled = s_.subpictureDisabled;
-        }, available, current, disabled);
+        return Answer(
+            "GetCurrentSubpicture", "",
+            [&] {
+                *available = s_.subpictureStreams;
+                *current = s_.currentSubpicture;
+                *disabled = s_.subpictureDisabled;
+            },
+            available, current, disabled);
     }
     HRESULT STDMETHODCALLTYPE GetCurrentUOPS(ULONG* uops) override
     {
-        return Answer("GetCurrentUOPS", "", [&] { *uops = s_.uops; }, uops);
+        return Answer(
+            "GetCurrentUOPS", "", [&] { *uops = s_.uops; }, uops);
     }
     HRESULT STDMETHODCALLTYPE GetAllSPRMs(SPRMARRAY*) override { return Unscripted("GetAllSPRMs", ""); }
     HRESULT STDMETHODCALLTYPE GetAllGPRMs(GPRMARRAY*) override { return Unscripted("GetAllGPRMs", ""); }
@@ -316,10 +345,14 @@ public:
     {
         return Unscripted("GetTitleAttributes", std::to_string(title));
     }
-    HRESULT STDMETHODCALLTYPE GetVMGAttributes(DVD_MenuAttributes*) override { return Unscripted("GetVMGAttributes", ""); }
+    HRESULT STDMETHODCALLTYPE GetVMGAttributes(DVD_MenuAttributes*) override
+    {
+        return Unscripted("GetVMGAttributes", "");
+    }
     HRESULT STDMETHODCALLTYPE GetCurrentVideoAttributes(DVD_VideoAttributes* attributes) override
     {
-        return Answer("GetCurrentVideoAttributes", "", [&] { *attributes = s_.videoAttributes; }, attributes);
+        return Answer(
+            "GetCurrentVideoAttributes", "", [&] { *attributes = s_.videoAttributes; }, attributes);
     }
     HRESULT STDMETHODCALLTYPE GetAudioAttributes(ULONG stream, DVD_AudioAttributes* attributes) override
     {
@@ -367,19 +400,28 @@ public:
     {
         return Unscripted("GetTitleParentalLevels", std::to_string(title));
     }
-    HRESULT STDMETHODCALLTYPE GetDVDDirectory(LPWSTR, ULONG, ULONG*) override { return Unscripted("GetDVDDirectory", ""); }
+    HRESULT STDMETHODCALLTYPE GetDVDDirectory(LPWSTR, ULONG, ULONG*) override
+    {
+        return Unscripted("GetDVDDirectory", "");
+    }
     HRESULT STDMETHODCALLTYPE IsAudioStreamEnabled(ULONG stream, WINBOOL* enabled) override
     {
-        return Answer("IsAudioStreamEnabled", std::to_string(stream),
-                      [&] { *enabled = stream < s_.audioStreams; }, enabled);
+        return Answer(
+            "IsAudioStreamEnabled", std::to_string(stream), [&] { *enabled = stream < s_.audioStreams; }, enabled);
     }
-    HRESULT STDMETHODCALLTYPE GetDiscID(LPCWSTR path, ULONGLONG*) override { return Unscripted("GetDiscID", Narrow(path)); }
+    HRESULT STDMETHODCALLTYPE GetDiscID(LPCWSTR path, ULONGLONG*) override
+    {
+        return Unscripted("GetDiscID", Narrow(path));
+    }
     HRESULT STDMETHODCALLTYPE GetState(IDvdState** state) override
     {
         if (state) *state = nullptr;
         return Unscripted("GetState", "");
     }
-    HRESULT STDMETHODCALLTYPE GetMenuLanguages(LCID*, ULONG, ULONG*) override { return Unscripted("GetMenuLanguages", ""); }
+    HRESULT STDMETHODCALLTYPE GetMenuLanguages(LCID*, ULONG, ULONG*) override
+    {
+        return Unscripted("GetMenuLanguages", "");
+    }
     HRESULT STDMETHODCALLTYPE GetButtonAtPosition(POINT point, ULONG*) override
     {
         return Unscripted("GetButtonAtPosition", std::to_string(point.x) + "," + std::to_string(point.y));
@@ -389,7 +431,10 @@ public:
         if (cmd) *cmd = nullptr;
         return Unscripted("GetCmdFromEvent", "");
     }
-    HRESULT STDMETHODCALLTYPE GetDefaultMenuLanguage(LCID*) override { return Unscripted("GetDefaultMenuLanguage", ""); }
+    HRESULT STDMETHODCALLTYPE GetDefaultMenuLanguage(LCID*) override
+    {
+        return Unscripted("GetDefaultMenuLanguage", "");
+    }
     HRESULT STDMETHODCALLTYPE GetDefaultAudioLanguage(LCID*, DVD_AUDIO_LANG_EXT*) override
     {
         return Unscripted("GetDefaultAudioLanguage", "");
@@ -405,8 +450,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE IsSubpictureStreamEnabled(ULONG stream, WINBOOL* enabled) override
     {
-        return Answer("IsSubpictureStreamEnabled", std::to_string(stream),
-                      [&] { *enabled = stream < s_.subpictureStreams; }, enabled);
+        return Answer(
+            "IsSubpictureStreamEnabled", std::to_string(stream), [&] { *enabled = stream < s_.subpictureStreams; },
+            enabled);
     }
 
 protected:
@@ -452,7 +498,8 @@ private:
         return result;
     }
 
-    template <class Value> HRESULT Lookup(const char* name, ULONG key, const std::map<ULONG, Value>& table, Value* value)
+    template <class Value>
+    HRESULT Lookup(const char* name, ULONG key, const std::map<ULONG, Value>& table, Value* value)
     {
         state_->log.push_back(Call(name, std::to_string(key)));
         if (!value) return E_POINTER;
@@ -472,10 +519,7 @@ class PlatformGraph : public ComObject<IUnknown> {
 public:
     explicit PlatformGraph(std::shared_ptr<State> state) : state_(std::move(state)) { ++state_->liveGraphs; }
 
-    HRESULT Create()
-    {
-        return CoCreateInstance(CLSID_FilterGraph, this, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&inner_));
-    }
+    HRESULT Create() { return CoCreateInstance(CLSID_FilterGraph, this, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&inner_)); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
     {
@@ -552,7 +596,8 @@ public:
             if (const HRESULT added = AddPlatformFilter(CLSID_VideoRenderer, name); FAILED(added)) return added;
         }
         if (script.audioRenderer) {
-            if (const HRESULT added = AddPlatformFilter(CLSID_DSoundRender, L"Audio Renderer"); FAILED(added)) return added;
+            if (const HRESULT added = AddPlatformFilter(CLSID_DSoundRender, L"Audio Renderer"); FAILED(added))
+                return added;
         }
         return script.renderResult;
     }
@@ -663,7 +708,8 @@ HRESULT ScriptedDvd::PostEventsFromThread(const std::vector<GraphEventRecord>& e
     HRESULT result = S_OK;
     std::thread poster([&] {
         for (const GraphEventRecord& event : events)
-            if (const HRESULT posted = sink->Notify(event.code, event.param1, event.param2); FAILED(posted)) result = posted;
+            if (const HRESULT posted = sink->Notify(event.code, event.param1, event.param2); FAILED(posted))
+                result = posted;
     });
     poster.join();
     return result;

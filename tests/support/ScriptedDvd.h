@@ -59,10 +59,10 @@ struct DvdScript {
     ULONG angles = 1, currentAngle = 1;
     ULONG buttons = 0, currentButton = 0;
     ULONG uops = 0;
-    std::map<ULONG, LCID> audioLanguages;       // stream -> locale; a missing stream fails
-    std::map<ULONG, LCID> subpictureLanguages;  // the same for subpicture streams
+    std::map<ULONG, LCID> audioLanguages;                  // stream -> locale; a missing stream fails
+    std::map<ULONG, LCID> subpictureLanguages;             // the same for subpicture streams
     std::map<ULONG, DVD_AudioAttributes> audioAttributes;  // stream -> record; missing fails
-    std::map<ULONG, ULONG> chapters;  // title -> number of chapters; a missing title fails
+    std::map<ULONG, ULONG> chapters;                       // title -> number of chapters; a missing title fails
     DVD_VideoAttributes videoAttributes{};
 };
 

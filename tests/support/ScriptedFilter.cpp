@@ -43,7 +43,10 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Stop() override { return Transition(State_Stopped, "Stop", script_->stopResult); }
     HRESULT STDMETHODCALLTYPE Pause() override { return Transition(State_Paused, "Pause", script_->pauseResult); }
-    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override { return Transition(State_Running, "Run", script_->runResult); }
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME) override
+    {
+        return Transition(State_Running, "Run", script_->runResult);
+    }
     HRESULT STDMETHODCALLTYPE GetState(DWORD, FILTER_STATE* state) override
     {
         if (!state) return E_POINTER;
