@@ -285,8 +285,9 @@ void TFilterGraph::Register()
 {
     ComPtr<IRunningObjectTable> table;
     if (FAILED(GetRunningObjectTable(0, &table))) return;
-    // Inspection tools look for this name. The graph reference is printed at the full width
-    // of a pointer in this build (16 digits), the process number without leading zeros.
+    // Inspection tools look for this name. The graph reference takes the full width of a
+    // pointer: 16 digits in this 64-bit build where a 32-bit one prints 8. The process number
+    // has no leading zeros.
     wchar_t name[64];
     std::swprintf(name, 64, L"FilterGraph %016llX pid %lX",
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(graphBuilder_.Get())),
