@@ -10,6 +10,11 @@
 namespace nav {
 namespace {
 
+bool valid(Hmsf t, int frameRate)
+{
+    return t.minutes < 60 && t.seconds < 60 && t.frames < frameRate;
+}
+
 double secondsOf(Hmsf t, int frameRate)
 {
     return t.hours * 3600.0 + t.minutes * 60.0 + t.seconds +
@@ -146,13 +151,14 @@ Status Navigator::playAtTimeInTitle(int title, Hmsf time)
     if (forbids(*playback_, uop::TimePlay) ||
         (target.playbackType & titletype::TimeSearchProhibited))
         return Status::Prohibited;
-    if (time.minutes > 59 || time.seconds > 59) return Status::InvalidArgument;
+    if (!valid(time, 30)) return Status::InvalidArgument;
     if (title != playback_->title()) {
         playback_->playChapter(title, 1);
         if (playback_->title() != title) return Status::Ok;  // the title's commands went elsewhere
     }
-    double at = secondsOf(time, playback_->timeline().frameRate());
-    if (at >= playback_->titleLength()) return Status::InvalidArgument;
+    int rate = playback_->timeline().frameRate();
+    double at = secondsOf(time, rate);
+    if (!valid(time, rate) || at >= playback_->titleLength()) return Status::InvalidArgument;
     playback_->playAt(at);
     return Status::Ok;
 }
@@ -161,9 +167,9 @@ Status Navigator::playAtTime(Hmsf time)
 {
     if (playback_->domain() != Domain::Title) return Status::InvalidDomain;
     if (forbids(*playback_, uop::TimeOrChapterSearch | uop::TimePlay)) return Status::Prohibited;
-    double at = secondsOf(time, playback_->timeline().frameRate());
-    if (time.minutes > 59 || time.seconds > 59 || at >= playback_->titleLength())
-        return Status::InvalidArgument;
+    int rate = playback_->timeline().frameRate();
+    double at = secondsOf(time, rate);
+    if (!valid(time, rate) || at >= playback_->titleLength()) return Status::InvalidArgument;
     playback_->playAt(at);
     return Status::Ok;
 }

@@ -39,6 +39,7 @@ int preferredStream(
 Playback::Playback(Disc disc, SectorReader reader)
     : disc_(std::move(disc))
     , reader_(std::move(reader))
+    , random_(std::random_device{}())
 {
 }
 
@@ -150,6 +151,14 @@ double Playback::titleLength() const
     return length;
 }
 
+int Playback::button() const
+{
+    int count = static_cast<int>(buttons().size());
+    if (count == 0) return 0;
+    int b = vm_.highlightedButton();
+    return b >= 1 && b <= count ? b : 1;
+}
+
 bool Playback::inAngleBlock() const
 {
     return pgc_ && cell_ && timeline().inAngleBlock(cell_);
@@ -172,8 +181,9 @@ void Playback::start()
 {
     if (domain_ != Domain::Stop) stopHere();
     vm_ = Vm();
+    vm_.seed(random_());
     resume_.reset();
-    setRate(1.0);
+    shown_ = {};
     setDomain(Domain::FirstPlay);
     follow(disc_.videoManager.firstPlay ? playPgc(Domain::FirstPlay, 0, 0)
                                         : Link{LinkKind::JumpTitle, 1});
@@ -192,7 +202,6 @@ void Playback::stopHere()
     offset_ = 0;
     navPack_ = {};
     activated_ = 0;
-    setRate(1.0);
     setDomain(Domain::Stop);
     report();
 }
@@ -255,9 +264,10 @@ void Playback::playAt(double seconds)
 {
     if (!pgc_) return;
     double start = 0;
-    for (int n : titleChains()) {
+    std::vector<int> chains = titleChains();
+    for (int n : chains) {
         double length = chainLength(n);
-        if (seconds < start + length || n == titleChains().back()) {
+        if (seconds < start + length || n == chains.back()) {
             if (n != pgcNumber_) return follow(seekPgc(n, seconds - start));
             break;
         }
@@ -329,7 +339,10 @@ Link Playback::carry(const Link& link)
     case LinkKind::TopPgc: return pgc_ ? playPgc(domain_, titleSet_, pgcNumber_) : Link{};
     case LinkKind::NextPgc: return linkPgc(pgc_ ? pgc_->nextPgc : 0);
     case LinkKind::PrevPgc: return linkPgc(pgc_ ? pgc_->prevPgc : 0);
-    case LinkKind::GoUpPgc: return linkPgc(pgc_ ? pgc_->goUpPgc : 0);
+    case LinkKind::GoUpPgc:
+        // Some menus name no chain to go up to but 0xFFFF: back to where the menu was called.
+        if (pgc_ && pgc_->goUpPgc == 0xFFFF) return resumeAt();
+        return linkPgc(pgc_ ? pgc_->goUpPgc : 0);
     case LinkKind::TailPgc: return pgc_ ? tail() : Link{};
     case LinkKind::Resume: return resumeAt();
     case LinkKind::Pgc: return linkPgc(link.number);
@@ -458,7 +471,7 @@ bool Playback::setPgc(Domain domain, int titleSet, int pgcNumber)
     shuffled_.clear();
     navPack_ = {};
     activated_ = 0;
-    shownSecond_ = -1;
+    shown_.second = -1;
     if (domain == Domain::Title) {
         if (entry->titleNumber) vm_.setSprm(sprm::VtsTitleNumber, entry->titleNumber);
         int vtsTitle = vm_.sprm(sprm::VtsTitleNumber);
@@ -466,10 +479,10 @@ bool Playback::setPgc(Domain domain, int titleSet, int pgcNumber)
             vm_.setSprm(sprm::TitleNumber, static_cast<std::uint16_t>(t));
         vm_.setSprm(sprm::TitlePgcNumber, static_cast<std::uint16_t>(pgcNumber));
         chooseStreams(disc_.titleSets[titleSet - 1]);
-        if (title() != shownTitle_) {
-            shownTitle_ = title();
-            shownChapter_ = 0;
-            events_.push_back({event::TitleChange, shownTitle_, 0});
+        if (title() != shown_.title) {
+            shown_.title = title();
+            shown_.chapter = 0;
+            events_.push_back({event::TitleChange, shown_.title, 0});
         }
     }
     return true;
@@ -721,9 +734,10 @@ void Playback::setDomain(Domain domain)
     if (domain == domain_) return;
     domain_ = domain;
     events_.push_back({event::DomainChange, static_cast<int>(domain), 0});
+    setRate(1.0);  // scanning does not carry over into another domain
     if (domain != Domain::Title) {
-        shownTitle_ = 0;
-        shownChapter_ = 0;
+        shown_.title = 0;
+        shown_.chapter = 0;
     }
     if (domain == Domain::Stop) events_.push_back({event::PlaybackStopped, 0, 0});
 }
@@ -749,8 +763,8 @@ void Playback::reportChapter(bool starting)
     }
     if (!found) return;
     vm_.setSprm(sprm::ChapterNumber, static_cast<std::uint16_t>(found));
-    if (found != shownChapter_ || (starting && foundProgram == program)) {
-        shownChapter_ = found;
+    if (found != shown_.chapter || (starting && foundProgram == program)) {
+        shown_.chapter = found;
         events_.push_back({event::ChapterStart, found, 0});
     }
 }
@@ -758,8 +772,8 @@ void Playback::reportChapter(bool starting)
 void Playback::report()
 {
     std::uint32_t uops = prohibitedUops();
-    if (uops != shownUops_) {
-        shownUops_ = uops;
+    if (uops != shown_.uops) {
+        shown_.uops = uops;
         events_.push_back({event::ValidUopsChange, uops, 0});
     }
     // Stream numbers go out only when they name a stream, because the player asks for the
@@ -767,13 +781,13 @@ void Playback::report()
     if (domain_ == Domain::Title) {
         const TitleSet& set = disc_.titleSets[titleSet_ - 1];
         std::uint16_t audio = vm_.sprm(sprm::AudioStream);
-        if (audio != shownAudio_) {
-            shownAudio_ = audio;
+        if (audio != shown_.audio) {
+            shown_.audio = audio;
             if (audio < set.audio.size()) events_.push_back({event::AudioStreamChange, audio, 0});
         }
         std::uint16_t sub = vm_.sprm(sprm::SubpictureStream);
-        if (sub != shownSubpicture_) {
-            shownSubpicture_ = sub;
+        if (sub != shown_.subpicture) {
+            shown_.subpicture = sub;
             if ((sub & 0x3F) < set.subpicture.size())
                 events_.push_back(
                     {event::SubpictureStreamChange, sub & 0x3F, (sub & SubpictureShown) ? 1 : 0});
@@ -781,22 +795,22 @@ void Playback::report()
         const TitleInfo* t = titleInfo();
         int angles = t ? std::max<int>(1, t->angleCount) : 1;
         int angle = vm_.sprm(sprm::AngleNumber);
-        if (angles != shownAngles_ || angle != shownAngle_) {
-            shownAngles_ = angles;
-            shownAngle_ = angle;
+        if (angles != shown_.angles || angle != shown_.angle) {
+            shown_.angles = angles;
+            shown_.angle = angle;
             events_.push_back({event::AngleChange, angles, angle});
         }
     }
     bool block = inAngleBlock();
-    if (block != shownAngleBlock_) {
-        shownAngleBlock_ = block;
+    if (block != shown_.angleBlock) {
+        shown_.angleBlock = block;
         events_.push_back({event::AnglesAvailable, block ? 1 : 0, 0});
     }
     int count = static_cast<int>(buttons().size());
-    if (count != shownButtons_ || button() != shownButton_) {
-        shownButtons_ = count;
-        shownButton_ = button();
-        events_.push_back({event::ButtonChange, count, shownButton_});
+    if (count != shown_.buttons || button() != shown_.button) {
+        shown_.buttons = count;
+        shown_.button = button();
+        events_.push_back({event::ButtonChange, count, shown_.button});
     }
     reportTime();
 }
@@ -806,8 +820,8 @@ void Playback::reportTime()
     if (!timeEvents_ || domain_ != Domain::Title || !pgc_) return;
     Timecode t = timecodeOf(titleTime(), timeline().frameRate());
     std::int64_t second = (t.time.hours * 60 + t.time.minutes) * 60 + t.time.seconds;
-    if (second == shownSecond_) return;
-    shownSecond_ = second;
+    if (second == shown_.second) return;
+    shown_.second = second;
     std::int64_t packed =
         t.time.hours | t.time.minutes << 8 | t.time.seconds << 16 | t.time.frames << 24;
     events_.push_back({event::CurrentHmsfTime, packed, t.flags});

@@ -63,7 +63,8 @@ public:
     bool hasResumePoint() const { return resume_.has_value(); }
     bool inAngleBlock() const;
     const std::vector<MenuButton>& buttons() const { return navPack_.buttons; }
-    int button() const { return buttons().empty() ? 0 : vm_.highlightedButton(); }
+    // The highlighted button; a register naming none of the buttons highlights the first.
+    int button() const;
     int activatedButton() const { return activated_; }
     std::uint32_t prohibitedUops() const;
     // The menu PGC of a kind in the domain's menus; 0 when the disc has none.
@@ -140,17 +141,20 @@ private:
     std::optional<ResumePoint> resume_;
 
     // What the player has been told, so that only changes make events.
-    int shownTitle_ = 0;
-    int shownChapter_ = 0;
-    std::int64_t shownSecond_ = -1;
-    std::uint32_t shownUops_ = 0;
-    std::uint16_t shownAudio_ = NoAudioStream;
-    std::uint16_t shownSubpicture_ = NoSubpictureStream;
-    int shownAngles_ = 1;
-    int shownAngle_ = 1;
-    bool shownAngleBlock_ = false;
-    int shownButtons_ = 0;
-    int shownButton_ = 0;
+    struct Shown {
+        int title = 0;
+        int chapter = 0;
+        std::int64_t second = -1;
+        std::uint32_t uops = 0;
+        std::uint16_t audio = NoAudioStream;
+        std::uint16_t subpicture = NoSubpictureStream;
+        int angles = 1;
+        int angle = 1;
+        bool angleBlock = false;
+        int buttons = 0;
+        int button = 0;
+    };
+    Shown shown_;
 };
 
 }  // namespace nav

@@ -256,6 +256,7 @@ TEST_F(SampleDisc, JumpsToATimeInTheTitlePlaying)
     EXPECT_EQ(nav->location().chapter, 1);
     EXPECT_EQ(nav->playAtTimeInTitle(0, {0, 0, 32, 0}), Status::InvalidArgument) << "past the end";
     EXPECT_EQ(nav->playAtTimeInTitle(0, {0, 0, 75, 0}), Status::InvalidArgument);
+    EXPECT_EQ(nav->playAtTime({0, 0, 2, 25}), Status::InvalidArgument) << "25 frames a second";
     EXPECT_EQ(nav->playAtTimeInTitle(2, {0, 0, 3, 0}), Status::Ok);
     EXPECT_EQ(nav->location().title, 2);
     EXPECT_EQ(nav->location().time.time.seconds, 3);
@@ -295,7 +296,10 @@ TEST_F(SampleDisc, RatesMoveTheTimeForwardsAndBackwards)
     EXPECT_EQ(nav->playForwards(0), Status::InvalidArgument);
     EXPECT_EQ(nav->playBackwards(-2), Status::InvalidArgument);
     EXPECT_EQ(nav->playForwards(6.0), Status::Ok);
-    EXPECT_EQ(nav->playForwards(1.0), Status::Ok);
+    nav->takeEvents();
+    ASSERT_EQ(nav->showMenu(MenuId::Root), Status::Ok);
+    EXPECT_EQ(nav->rate(), 1.0) << "a menu plays at normal speed";
+    EXPECT_NE(find(nav->takeEvents(), event::PlaybackRateChange, 10000), -1);
 }
 
 TEST_F(SampleDisc, StreamChoicesAreCheckedAgainstTheTitle)

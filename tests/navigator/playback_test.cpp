@@ -278,6 +278,38 @@ TEST(Playback, ButtonsSelectActivateAndActByThemselves)
     EXPECT_EQ(n->location().title, 2) << "an auto-action button acts when selected";
 }
 
+TEST(Playback, AHighlightRegisterNamingNoButtonMeansTheFirst)
+{
+    TestDisc d({sequentialPgc({5}), sequentialPgc({5})});
+    d.addRootMenu({
+        {{0, 0, 100, 100}, 0, 0, 0, 0, false, JumpTitle2},
+        {{0, 100, 100, 200}, 0, 0, 0, 0, false, {0x56, 0, 0, 0, 0xA0, 0, 0, 0}},  // SetHL_BTNN 40
+    });
+    auto n = d.start();
+    ASSERT_EQ(n->showMenu(MenuId::Root), Status::Ok);
+    ASSERT_EQ(n->activateAtPosition(10, 150), Status::Ok);
+    EXPECT_EQ(n->currentButton(), 1);
+    EXPECT_EQ(n->selectRelativeButton(Direction::Down), Status::Ok);
+    ASSERT_EQ(n->activateButton(), Status::Ok);
+    EXPECT_EQ(n->location().title, 2);
+}
+
+TEST(Playback, AMenuWhoseGoUpNamesNoChainReturnsToTheTitle)
+{
+    TestDisc d({sequentialPgc({5})});
+    d.addRootMenu({});
+    MenuLanguageUnit& unit = d.disc.titleSets[0].menus[0];
+    Pgc root = *unit.pgcs.pgcs[0].pgc;
+    root.goUpPgc = 0xFFFF;
+    unit.pgcs.pgcs[0].pgc = std::make_shared<const Pgc>(root);
+    auto n = d.start();
+    play(*n, 2);
+    ASSERT_EQ(n->showMenu(MenuId::Root), Status::Ok);
+    ASSERT_EQ(n->returnFromSubmenu(), Status::Ok);
+    EXPECT_EQ(n->domain(), Domain::Title);
+    EXPECT_NEAR(seconds(n->location()), 2.0, Frame);
+}
+
 TEST(Playback, AForcedActivationRunsAtTheStartOfTheCell)
 {
     TestDisc d({sequentialPgc({5}), sequentialPgc({5})});
