@@ -35,8 +35,8 @@ std::optional<std::span<const std::uint8_t>> pciData(std::span<const std::uint8_
 
 std::uint32_t u32(std::span<const std::uint8_t> p, std::size_t at)
 {
-    return std::uint32_t {p[at]} << 24 | std::uint32_t {p[at + 1]} << 16 |
-        std::uint32_t {p[at + 2]} << 8 | p[at + 3];
+    return std::uint32_t{p[at]} << 24 | std::uint32_t{p[at + 1]} << 16 |
+        std::uint32_t{p[at + 2]} << 8 | p[at + 3];
 }
 
 MenuButton readButton(std::span<const std::uint8_t> entry, int number)

@@ -276,7 +276,7 @@ Vm::Step Vm::setSystem(const Command& c)
         break;
     default: break;
     }
-    return compared ? Step {} : link(c, branch(c));
+    return compared ? Step{} : link(c, branch(c));
 }
 
 // Group 3: arithmetic on a general register, with a compare or a trailing link.
@@ -287,7 +287,7 @@ Vm::Step Vm::setGeneral(const Command& c)
     if (!compare(compareOp(c), gprm_[c[2] & 0x0F], right)) return {};
     bool imm = immediate(c);
     set(c[0] & 0x0F, c[3] & 0x0F, imm ? word(c, 4) : read(c[5]), imm ? -1 : c[5]);
-    return compared ? Step {} : link(c, branch(c));
+    return compared ? Step{} : link(c, branch(c));
 }
 
 // Group 4: set, then compare the same register, then a sub-link.
@@ -310,7 +310,7 @@ Vm::Step Vm::compareSetLink(const Command& c, bool linkAlways)
         bool imm = immediate(c);
         set(c[0] & 0x0F, c[1] & 0x0F, imm ? word(c, 2) : read(c[3]), imm ? -1 : c[3]);
     }
-    return holds || linkAlways ? linkSub(c) : Step {};
+    return holds || linkAlways ? linkSub(c) : Step{};
 }
 
 }  // namespace nav

@@ -141,9 +141,9 @@ private:
     Step linkSub(const Command& c);
     void highlight(int button);
 
-    std::array<std::uint16_t, GprmCount> gprm_ {};
-    std::array<bool, GprmCount> counter_ {};
-    std::array<std::uint16_t, SprmCount> sprm_ {};
+    std::array<std::uint16_t, GprmCount> gprm_{};
+    std::array<bool, GprmCount> counter_{};
+    std::array<std::uint16_t, SprmCount> sprm_{};
     double clock_ = 0;  // presentation time not yet counted as a whole second
     std::minstd_rand random_;
 };

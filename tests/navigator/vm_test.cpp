@@ -33,41 +33,41 @@ TEST(Vm, StartsWithThePlayerDefaults)
 TEST(Vm, DecodesTheJumpsAndCallsAcrossDomains)
 {
     Vm vm;
-    EXPECT_EQ(vm.run({0x30, 0x02, 0, 0, 0, 0x01, 0, 0}), (Link {LinkKind::JumpTitle, 1}));
-    EXPECT_EQ(vm.run({0x30, 0x03, 0, 0, 0, 0x05, 0, 0}), (Link {LinkKind::JumpVtsTitle, 5}));
+    EXPECT_EQ(vm.run({0x30, 0x02, 0, 0, 0, 0x01, 0, 0}), (Link{LinkKind::JumpTitle, 1}));
+    EXPECT_EQ(vm.run({0x30, 0x03, 0, 0, 0, 0x05, 0, 0}), (Link{LinkKind::JumpVtsTitle, 5}));
     EXPECT_EQ(
-        vm.run({0x30, 0x05, 0, 0x01, 0, 0x02, 0, 0x03}), (Link {LinkKind::JumpVtsChapter, 2, 1}));
+        vm.run({0x30, 0x05, 0, 0x01, 0, 0x02, 0, 0x03}), (Link{LinkKind::JumpVtsChapter, 2, 1}));
     EXPECT_EQ(
-        vm.run({0x30, 0x05, 0x01, 0x2C, 0, 0x02, 0, 0}), (Link {LinkKind::JumpVtsChapter, 2, 300}));
+        vm.run({0x30, 0x05, 0x01, 0x2C, 0, 0x02, 0, 0}), (Link{LinkKind::JumpVtsChapter, 2, 300}));
     EXPECT_EQ(vm.run({0x30, 0x06, 0, 0, 0, 0x00, 0, 0}).kind, LinkKind::JumpFirstPlay);
-    EXPECT_EQ(vm.run({0x30, 0x06, 0, 0, 0, 0x42, 0, 0}), (Link {LinkKind::JumpVmgMenu, 2}));
-    EXPECT_EQ(vm.run({0x30, 0x06, 0, 0x01, 0x01, 0x83, 0, 0}),
-        (Link {LinkKind::JumpVtsMenu, 3, 0, 1, 1}));
-    EXPECT_EQ(vm.run({0x30, 0x06, 0, 0x01, 0, 0xC0, 0, 0}), (Link {LinkKind::JumpVmgPgc, 1}));
+    EXPECT_EQ(vm.run({0x30, 0x06, 0, 0, 0, 0x42, 0, 0}), (Link{LinkKind::JumpVmgMenu, 2}));
+    EXPECT_EQ(
+        vm.run({0x30, 0x06, 0, 0x01, 0x01, 0x83, 0, 0}), (Link{LinkKind::JumpVtsMenu, 3, 0, 1, 1}));
+    EXPECT_EQ(vm.run({0x30, 0x06, 0, 0x01, 0, 0xC0, 0, 0}), (Link{LinkKind::JumpVmgPgc, 1}));
     EXPECT_EQ(vm.run({0x30, 0x01, 0, 0, 0, 0, 0, 0}).kind, LinkKind::Exit);
 
     Link call = vm.run({0x30, 0x08, 0, 0, 0x04, 0x87, 0, 0});
-    EXPECT_EQ(call, (Link {LinkKind::CallVtsMenu, 7, 0, 0, 0, 4}));
-    EXPECT_EQ(vm.run({0x30, 0x08, 0, 0, 0x01, 0x42, 0, 0}),
-        (Link {LinkKind::CallVmgMenu, 2, 0, 0, 0, 1}));
+    EXPECT_EQ(call, (Link{LinkKind::CallVtsMenu, 7, 0, 0, 0, 4}));
+    EXPECT_EQ(
+        vm.run({0x30, 0x08, 0, 0, 0x01, 0x42, 0, 0}), (Link{LinkKind::CallVmgMenu, 2, 0, 0, 0, 1}));
     EXPECT_EQ(vm.run({0x30, 0x08, 0, 0x03, 0x02, 0xC0, 0, 0}),
-        (Link {LinkKind::CallVmgPgc, 3, 0, 0, 0, 2}));
+        (Link{LinkKind::CallVmgPgc, 3, 0, 0, 0, 2}));
     EXPECT_EQ(vm.run({0x30, 0x08, 0, 0, 0, 0x00, 0, 0}).kind, LinkKind::CallFirstPlay);
 }
 
 TEST(Vm, DecodesLinksAndTheirButtons)
 {
     Vm vm;
-    EXPECT_EQ(vm.run({0x20, 0x04, 0, 0, 0, 0, 0x00, 0x05}), (Link {LinkKind::Pgc, 5}));
+    EXPECT_EQ(vm.run({0x20, 0x04, 0, 0, 0, 0, 0x00, 0x05}), (Link{LinkKind::Pgc, 5}));
     EXPECT_EQ(vm.highlightedButton(), 1) << "LinkPGCN carries no button";
 
-    EXPECT_EQ(vm.run({0x20, 0x01, 0, 0, 0, 0, 0x04, 0x01}), (Link {LinkKind::TopCell}));
+    EXPECT_EQ(vm.run({0x20, 0x01, 0, 0, 0, 0, 0x04, 0x01}), (Link{LinkKind::TopCell}));
     EXPECT_EQ(vm.highlightedButton(), 1);
-    EXPECT_EQ(vm.run({0x20, 0x05, 0, 0, 0, 0, 0x0D, 0x2C}), (Link {LinkKind::Chapter, 300}));
+    EXPECT_EQ(vm.run({0x20, 0x05, 0, 0, 0, 0, 0x0D, 0x2C}), (Link{LinkKind::Chapter, 300}));
     EXPECT_EQ(vm.highlightedButton(), 3);
-    EXPECT_EQ(vm.run({0x20, 0x06, 0, 0, 0, 0, 0x08, 0x04}), (Link {LinkKind::Program, 4}));
+    EXPECT_EQ(vm.run({0x20, 0x06, 0, 0, 0, 0, 0x08, 0x04}), (Link{LinkKind::Program, 4}));
     EXPECT_EQ(vm.highlightedButton(), 2);
-    EXPECT_EQ(vm.run({0x20, 0x07, 0, 0, 0, 0, 0x00, 0x09}), (Link {LinkKind::Cell, 9}));
+    EXPECT_EQ(vm.run({0x20, 0x07, 0, 0, 0, 0, 0x00, 0x09}), (Link{LinkKind::Cell, 9}));
     EXPECT_EQ(vm.highlightedButton(), 2) << "button 0 keeps the current one";
 
     const std::pair<int, LinkKind> subs[] = {{1, LinkKind::TopCell}, {2, LinkKind::NextCell},
@@ -94,7 +94,7 @@ TEST(Vm, ConditionsGateEveryKindOfCommand)
 {
     Vm vm;
     vm.setGprm(0, 3);
-    EXPECT_EQ(vm.run({0x20, 0xA4, 0, 0x00, 0, 0x03, 0, 0x02}), (Link {LinkKind::Pgc, 2}));
+    EXPECT_EQ(vm.run({0x20, 0xA4, 0, 0x00, 0, 0x03, 0, 0x02}), (Link{LinkKind::Pgc, 2}));
     EXPECT_EQ(vm.run({0x20, 0xA4, 0, 0x00, 0, 0x04, 0, 0x02}).kind, LinkKind::None);
 
     // Each compare operator, register against immediate: GPRM0 = 3.
@@ -107,7 +107,7 @@ TEST(Vm, ConditionsGateEveryKindOfCommand)
         {3, 3, false}, {4, 3, true}, {4, 4, false}, {5, 2, true}, {5, 3, false}, {6, 3, true},
         {6, 2, false}, {7, 4, true}, {7, 3, false}};
     for (const Case& k : cases) {
-        Command c {0x20, static_cast<std::uint8_t>(0x84 | k.op << 4), 0, 0x00, 0,
+        Command c{0x20, static_cast<std::uint8_t>(0x84 | k.op << 4), 0, 0x00, 0,
             static_cast<std::uint8_t>(k.right), 0, 0x07};
         EXPECT_EQ(vm.run(c).kind == LinkKind::Pgc, k.holds)
             << "op " << k.op << " right " << k.right;
@@ -116,13 +116,13 @@ TEST(Vm, ConditionsGateEveryKindOfCommand)
     // Register against register (compare form 2, jumps): GPRM1 == GPRM2.
     vm.setGprm(1, 7);
     vm.setGprm(2, 7);
-    EXPECT_EQ(vm.run({0x30, 0x22, 0, 0, 0, 0x04, 0x01, 0x02}), (Link {LinkKind::JumpTitle, 4}));
+    EXPECT_EQ(vm.run({0x30, 0x22, 0, 0, 0, 0x04, 0x01, 0x02}), (Link{LinkKind::JumpTitle, 4}));
     vm.setGprm(2, 8);
     EXPECT_EQ(vm.run({0x30, 0x22, 0, 0, 0, 0x04, 0x01, 0x02}).kind, LinkKind::None);
 
     // A system register as operand: SPRM 4 (title) against GPRM 1.
     vm.setSprm(sprm::TitleNumber, 7);
-    EXPECT_EQ(vm.run({0x20, 0x24, 0, 0x84, 0, 0x01, 0, 0x03}), (Link {LinkKind::Pgc, 3}));
+    EXPECT_EQ(vm.run({0x20, 0x24, 0, 0x84, 0, 0x01, 0, 0x03}), (Link{LinkKind::Pgc, 3}));
 }
 
 TEST(Vm, GotoBreakAndTheTemporaryParentalLevel)
@@ -147,7 +147,7 @@ TEST(Vm, GotoBreakAndTheTemporaryParentalLevel)
     EXPECT_EQ(run(vm,
                   {{0x00, 0xA1, 0, 0x02, 0, 0x05, 0, 0x03}, {0x30, 0x01, 0, 0, 0, 0, 0, 0},
                       {0x30, 0x02, 0, 0, 0, 0x02, 0, 0}}),
-        (Link {LinkKind::JumpTitle, 2}));
+        (Link{LinkKind::JumpTitle, 2}));
 }
 
 TEST(Vm, AnEndlessGotoLoopEndsTheListInsteadOfHanging)
@@ -246,10 +246,10 @@ TEST(Vm, SetWithCompareOrTrailingLink)
     EXPECT_EQ(vm.gprm(0), 9) << "condition false: no set";
 
     // GPRM0 = 1, then LinkPGCN 6.
-    EXPECT_EQ(vm.run({0x71, 0x04, 0, 0x00, 0x00, 0x01, 0x00, 0x06}), (Link {LinkKind::Pgc, 6}));
+    EXPECT_EQ(vm.run({0x71, 0x04, 0, 0x00, 0x00, 0x01, 0x00, 0x06}), (Link{LinkKind::Pgc, 6}));
     EXPECT_EQ(vm.gprm(0), 1);
     // GPRM0 = 2, then LinkSub NextPGC with button 3.
-    EXPECT_EQ(vm.run({0x71, 0x01, 0, 0x00, 0x00, 0x02, 0x0C, 0x0A}), (Link {LinkKind::NextPgc}));
+    EXPECT_EQ(vm.run({0x71, 0x01, 0, 0x00, 0x00, 0x02, 0x0C, 0x0A}), (Link{LinkKind::NextPgc}));
     EXPECT_EQ(vm.highlightedButton(), 3);
 }
 
@@ -294,7 +294,7 @@ TEST(Vm, SystemSetsStreamsTimerCountersAndButton)
 
     // With a trailing link: set the button, then LinkTopPG.
     EXPECT_EQ(
-        vm.run({0x56, 0x01, 0x00, 0x00, 0x08, 0x00, 0x00, 0x05}), (Link {LinkKind::TopProgram}));
+        vm.run({0x56, 0x01, 0x00, 0x00, 0x08, 0x00, 0x00, 0x05}), (Link{LinkKind::TopProgram}));
     EXPECT_EQ(vm.highlightedButton(), 2);
 }
 
@@ -302,25 +302,25 @@ TEST(Vm, SetCompareLinkGroups)
 {
     Vm vm;
     // Group 4: GPRM1 += 1; if GPRM1 == 2 LinkSub NextPG.
-    Command setThenLink {0x93, 0xA1, 0x00, 0x01, 0x00, 0x02, 0x00, 0x06};
+    Command setThenLink{0x93, 0xA1, 0x00, 0x01, 0x00, 0x02, 0x00, 0x06};
     EXPECT_EQ(vm.run(setThenLink).kind, LinkKind::None);
     EXPECT_EQ(vm.gprm(1), 1);
-    EXPECT_EQ(vm.run(setThenLink), (Link {LinkKind::NextProgram}));
+    EXPECT_EQ(vm.run(setThenLink), (Link{LinkKind::NextProgram}));
     EXPECT_EQ(vm.gprm(1), 2);
 
     // Group 5: if GPRM2 == GPRM3 { GPRM4 = 7; LinkSub TopPGC }.
-    Command compareSetLink {0xB1, 0x24, 0x00, 0x07, 0x02, 0x03, 0x00, 0x09};
+    Command compareSetLink{0xB1, 0x24, 0x00, 0x07, 0x02, 0x03, 0x00, 0x09};
     vm.setGprm(3, 1);
     EXPECT_EQ(vm.run(compareSetLink).kind, LinkKind::None);
     EXPECT_EQ(vm.gprm(4), 0);
     vm.setGprm(3, 0);
-    EXPECT_EQ(vm.run(compareSetLink), (Link {LinkKind::TopPgc}));
+    EXPECT_EQ(vm.run(compareSetLink), (Link{LinkKind::TopPgc}));
     EXPECT_EQ(vm.gprm(4), 7);
 
     // Group 6: the link happens whatever the compare says.
-    Command compareSetAlwaysLink {0xD1, 0x24, 0x00, 0x05, 0x02, 0x03, 0x00, 0x0A};
+    Command compareSetAlwaysLink{0xD1, 0x24, 0x00, 0x05, 0x02, 0x03, 0x00, 0x0A};
     vm.setGprm(3, 1);
-    EXPECT_EQ(vm.run(compareSetAlwaysLink), (Link {LinkKind::NextPgc}));
+    EXPECT_EQ(vm.run(compareSetAlwaysLink), (Link{LinkKind::NextPgc}));
     EXPECT_EQ(vm.gprm(4), 7);
 }
 
