@@ -326,8 +326,10 @@ Link Playback::carry(const Link& link)
         int c = tl.previous(cell_);
         return here ? enterCell(c ? c : cell_, 0) : Link{};
     }
-    case LinkKind::TopProgram:
-        return here ? enterCell(tl.programEntry(tl.program(cell_)), 0) : Link{};
+    case LinkKind::TopProgram: {
+        int c = tl.programEntry(tl.program(cell_));
+        return here && c ? enterCell(c, 0) : Link{};
+    }
     case LinkKind::NextProgram: {
         int c = tl.programEntry(tl.program(cell_) + 1);
         return c ? enterCell(c, 0) : tail();
