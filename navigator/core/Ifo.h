@@ -7,6 +7,14 @@
 //   * times are the BCD playback times, decoded (see DvdTime);
 //   * program, cell, PGC, title and chapter numbers are 1-based wherever they refer to another
 //     entry, exactly as the disc stores them; vectors are 0-based, so entry n is at [n - 1].
+//
+// What a decoded disc guarantees (anything else came from the disc and must be checked before
+// use, e.g. PGC links and command operands):
+//   * every PgcEntry::pgc is set; cells and cellPositions have the same length;
+//   * Pgc::programs ascend strictly and name existing cells; cell command numbers name
+//     existing cell commands;
+//   * every chapter names an existing PGC of its title set and an existing program in it;
+//   * every title names an existing title set and an existing title inside it (loadDisc).
 #include <array>
 #include <cstdint>
 #include <memory>

@@ -6,6 +6,8 @@
 #include "support/TestDiscs.h"
 
 #ifdef HAVE_DVDREAD
+#include <cstdarg>
+
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 #endif
@@ -32,11 +34,14 @@ void NavcoreOpenDisc(benchmark::State& state)
 BENCHMARK(NavcoreOpenDisc)->Unit(benchmark::kMillisecond);
 
 #ifdef HAVE_DVDREAD
+void quiet(void*, dvd_logger_level_t, const char*, va_list) {}
+
 void LibdvdreadOpenDisc(benchmark::State& state)
 {
     const std::string path = largeDiscFolder().path().string();
+    const dvd_logger_cb logger{quiet};
     for (auto _ : state) {
-        dvd_reader_t* dvd = DVDOpen(path.c_str());
+        dvd_reader_t* dvd = DVDOpen2(nullptr, &logger, path.c_str());
         ifo_handle_t* vmg = dvd ? ifoOpen(dvd, 0) : nullptr;
         if (!vmg) {
             state.SkipWithError("libdvdread cannot open the disc");
