@@ -81,7 +81,8 @@ void Application::Run(Form& mainForm)
     running_ = true;
     mainForm.Show();
     MSG message;
-    while (!terminated_ && IsWindow(mainForm.Handle()) && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (!terminated_ && IsWindow(mainForm.Handle()) &&
+           GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -70,10 +70,7 @@ CheckBox::CheckBox(Window& parent, const Bounds& bounds, const std::wstring& cap
 
 std::wstring CheckBox::Caption() const { return WindowText(Handle()); }
 
-bool CheckBox::Checked() const
-{
-    return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool CheckBox::Checked() const { return SendMessageW(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void CheckBox::SetChecked(bool checked)
 {

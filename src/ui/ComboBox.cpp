@@ -11,9 +11,10 @@ constexpr int listHeight = 200; // the window height of a combo box includes its
 ComboBox::ComboBox(Window& parent, const Bounds& bounds, bool sorted)
     : Control(parent), sorted_(sorted)
 {
-    CreateSystemClass(L"COMBOBOX",
-                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | (sorted ? CBS_SORT : 0),
-                      0, L"", {bounds.left, bounds.top, bounds.width, std::max(bounds.height, listHeight)});
+    CreateSystemClass(
+        L"COMBOBOX",
+        WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | (sorted ? CBS_SORT : 0), 0, L"",
+        {bounds.left, bounds.top, bounds.width, std::max(bounds.height, listHeight)});
 }
 
 void ComboBox::SetItems(const std::vector<std::wstring>& items)

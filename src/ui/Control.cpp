@@ -230,8 +230,8 @@ LRESULT Control::HandleKey(UINT message, WPARAM wParam, LPARAM lParam)
 
     if (form && message == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB)) {
         MSG keyMessage{Handle(), message, key, lParam, 0, {}};
-        const LRESULT wants = SendMessageW(Handle(), WM_GETDLGCODE, key,
-                                           reinterpret_cast<LPARAM>(&keyMessage));
+        const LRESULT wants =
+            SendMessageW(Handle(), WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&keyMessage));
         if (key == VK_TAB) {
             if (!(wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
                 if (Control* next = form->NextTabStop(this, (shift & ssShift) != 0))
@@ -286,8 +286,8 @@ LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_MOUSEWHEEL:
         if (Form* form = ParentForm()) {
-            if (form->MouseWheel(KeyShiftState(), GET_WHEEL_DELTA_WPARAM(wParam),
-                                 MessagePoint(lParam)))
+            if (form->MouseWheel(MouseShiftState(GET_KEYSTATE_WPARAM(wParam)),
+                                 GET_WHEEL_DELTA_WPARAM(wParam), MessagePoint(lParam)))
                 return 0;
         }
         break;
@@ -317,10 +317,9 @@ LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 bool DoubleClickDetector::Press(DWORD time, POINT point)
 {
-    const bool completes =
-        valid_ && time - time_ <= GetDoubleClickTime() &&
-        std::abs(point.x - point_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
-        std::abs(point.y - point_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    const bool completes = valid_ && time - time_ <= GetDoubleClickTime() &&
+                           std::abs(point.x - point_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                           std::abs(point.y - point_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
     valid_ = !completes;
     time_ = time;
     point_ = point;

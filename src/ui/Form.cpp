@@ -204,7 +204,8 @@ int Form::Height() const
 
 void Form::SetOuterSize(int width, int height)
 {
-    SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::SetWidth(int width) { SetOuterSize(width, Height()); }
@@ -327,7 +328,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return DefaultHandler(message, ch, lParam);
     }
     case WM_MOUSEWHEEL:
-        if (MouseWheel(KeyShiftState(), GET_WHEEL_DELTA_WPARAM(wParam), POINT{x, y})) return 0;
+        if (MouseWheel(MouseShiftState(GET_KEYSTATE_WPARAM(wParam)), GET_WHEEL_DELTA_WPARAM(wParam),
+                       POINT{x, y}))
+            return 0;
         break;
     case WM_CONTEXTMENU:
         if (ContextMenu && ContextMenu->AutoPopup) {

@@ -94,7 +94,7 @@ public:
     Event<MouseButton, ShiftState, int, int> OnMouseDown; // on the background
     Event<ShiftState, int, int> OnMouseMove;
     Event<MouseButton, ShiftState, int, int> OnMouseUp;
-    Event<ShiftState, int, POINT, bool&> OnMouseWheel;   // delta, screen point, handled
+    Event<ShiftState, int, POINT, bool&> OnMouseWheel; // delta, screen point, handled
     Event<> OnResize;
 
     // The control that Tab (or Shift+Tab) moves to from `from`, in creation order.

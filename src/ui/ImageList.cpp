@@ -69,9 +69,9 @@ private:
     public:
         Tools(HDC dc, std::optional<COLORREF> fill, COLORREF outline, int width)
             : pen_(CreatePen(PS_SOLID, width, outline)),
-              brush_(fill ? CreateSolidBrush(*fill) : nullptr),
-              selectPen_(dc, pen_.Get()),
-              selectBrush_(dc, brush_ ? static_cast<HGDIOBJ>(brush_.Get()) : GetStockObject(NULL_BRUSH))
+              brush_(fill ? CreateSolidBrush(*fill) : nullptr), selectPen_(dc, pen_.Get()),
+              selectBrush_(dc,
+                           brush_ ? static_cast<HGDIOBJ>(brush_.Get()) : GetStockObject(NULL_BRUSH))
         {
         }
 

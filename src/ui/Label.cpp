@@ -7,8 +7,8 @@ namespace ui {
 Label::Label(Window& parent, int left, int top, const std::wstring& caption)
     : Control(parent), textColor_(GetSysColor(COLOR_BTNTEXT))
 {
-    CreateSystemClass(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0,
-                      caption.c_str(), {left, top, 0, 0});
+    CreateSystemClass(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, caption.c_str(),
+                      {left, top, 0, 0});
     AutoSize();
 }
 

@@ -8,7 +8,8 @@ constexpr wchar_t lineBreak[] = L"\r\n";
 
 Memo::Memo(Window& parent, const Bounds& bounds) : Control(parent)
 {
-    CreateSystemClass(L"EDIT", WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
+    CreateSystemClass(L"EDIT",
+                      WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
                       WS_EX_CLIENTEDGE, L"", bounds);
 }
 

@@ -30,7 +30,8 @@ LRESULT GroupBox::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return Control::HandleMessage(message, wParam, lParam);
 }
 
-Bevel::Bevel(Window& parent, const Bounds& bounds, BevelShape shape) : Control(parent), shape_(shape)
+Bevel::Bevel(Window& parent, const Bounds& bounds, BevelShape shape)
+    : Control(parent), shape_(shape)
 {
     RegisterWindowClass(L"LumadiscBevel", CS_HREDRAW | CS_VREDRAW, LoadCursorW(nullptr, IDC_ARROW),
                         nullptr);
@@ -64,7 +65,8 @@ Panel::Panel(Window& parent, const Bounds& bounds) : Control(parent)
 {
     RegisterWindowClass(L"LumadiscPanel", CS_HREDRAW | CS_VREDRAW, LoadCursorW(nullptr, IDC_ARROW),
                         nullptr);
-    CreateOwnClass(L"LumadiscPanel", WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, L"", bounds);
+    CreateOwnClass(L"LumadiscPanel", WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, L"",
+                   bounds);
 }
 
 LRESULT Panel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

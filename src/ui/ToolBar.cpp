@@ -19,7 +19,8 @@ ToolBar::ToolBar(Window& parent, const Bounds& bounds, const ImageList* images) 
     SendMessageW(Handle(), TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(Handle(), TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     SendMessageW(Handle(), TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
-    if (images) SendMessageW(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images->Handle()));
+    if (images)
+        SendMessageW(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images->Handle()));
     SendMessageW(Handle(), TB_SETBUTTONSIZE, 0, MAKELPARAM(23, buttonHeight));
     if (HWND toolTip = reinterpret_cast<HWND>(SendMessageW(Handle(), TB_GETTOOLTIPS, 0, 0)))
         Application::Instance().AddToolTip(toolTip);

@@ -14,8 +14,14 @@ TrackBar::TrackBar(Window& parent, const Bounds& bounds, bool tickMarks) : Contr
     position_ = static_cast<int>(SendMessageW(Handle(), TBM_GETPOS, 0, 0));
 }
 
-int TrackBar::Min() const { return static_cast<int>(SendMessageW(Handle(), TBM_GETRANGEMIN, 0, 0)); }
-int TrackBar::Max() const { return static_cast<int>(SendMessageW(Handle(), TBM_GETRANGEMAX, 0, 0)); }
+int TrackBar::Min() const
+{
+    return static_cast<int>(SendMessageW(Handle(), TBM_GETRANGEMIN, 0, 0));
+}
+int TrackBar::Max() const
+{
+    return static_cast<int>(SendMessageW(Handle(), TBM_GETRANGEMAX, 0, 0));
+}
 
 void TrackBar::SetRange(int min, int max)
 {
@@ -36,9 +42,15 @@ void TrackBar::SetPosition(int position)
     Changed();
 }
 
-int TrackBar::PageSize() const { return static_cast<int>(SendMessageW(Handle(), TBM_GETPAGESIZE, 0, 0)); }
+int TrackBar::PageSize() const
+{
+    return static_cast<int>(SendMessageW(Handle(), TBM_GETPAGESIZE, 0, 0));
+}
 void TrackBar::SetPageSize(int size) { SendMessageW(Handle(), TBM_SETPAGESIZE, 0, size); }
-int TrackBar::LineSize() const { return static_cast<int>(SendMessageW(Handle(), TBM_GETLINESIZE, 0, 0)); }
+int TrackBar::LineSize() const
+{
+    return static_cast<int>(SendMessageW(Handle(), TBM_GETLINESIZE, 0, 0));
+}
 void TrackBar::SetLineSize(int size) { SendMessageW(Handle(), TBM_SETLINESIZE, 0, size); }
 void TrackBar::SetFrequency(int frequency) { SendMessageW(Handle(), TBM_SETTICFREQ, frequency, 0); }
 

@@ -23,7 +23,8 @@ constexpr wchar_t windowProperty[] = L"Lumadisc.Window";
 std::wstring WindowText(HWND window)
 {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -34,8 +35,7 @@ Window* Window::FromHandle(HWND handle)
     return handle ? static_cast<Window*>(GetPropW(handle, windowProperty)) : nullptr;
 }
 
-void Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor,
-                                 HBRUSH background)
+void Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -55,8 +55,8 @@ void Window::CreateOwnClass(const wchar_t* className, DWORD style, DWORD exStyle
                             HWND parent)
 {
     Application::Instance(); // common controls are registered before the first window
-    if (!CreateWindowExW(exStyle, className, text, style, left, top, width, height, parent,
-                         nullptr, GetModuleHandleW(nullptr), this))
+    if (!CreateWindowExW(exStyle, className, text, style, left, top, width, height, parent, nullptr,
+                         GetModuleHandleW(nullptr), this))
         ThrowLastError("CreateWindowEx");
 }
 
@@ -65,8 +65,8 @@ void Window::CreateSystemClass(const wchar_t* className, DWORD style, DWORD exSt
                                HWND parent)
 {
     Application::Instance();
-    HWND handle = CreateWindowExW(exStyle, className, text, style, left, top, width, height,
-                                  parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND handle = CreateWindowExW(exStyle, className, text, style, left, top, width, height, parent,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!handle) ThrowLastError("CreateWindowEx");
     handle_ = handle;
     SetPropW(handle, windowProperty, this);

@@ -44,10 +44,7 @@ protected:
     LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
 
     // A notification this window sent to its parent, reflected back to it; true when handled.
-    virtual bool HandleReflected(UINT, WPARAM, LPARAM, LRESULT&)
-    {
-        return false;
-    }
+    virtual bool HandleReflected(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
     // Called after the window received WM_NCDESTROY.
     virtual void HandleDestroyed() {}
 

@@ -14,9 +14,10 @@ TEST(ErrorBoxText, AddsAFullStopOnlyAfterCharactersSortingAfterIt)
     EXPECT_EQ(ui::ErrorBoxText(L"abc."), L"abc.");
     EXPECT_EQ(ui::ErrorBoxText(L"a)"), L"a)");
     EXPECT_EQ(ui::ErrorBoxText(L""), L"");
-    EXPECT_EQ(ui::ErrorBoxText(L"Error: 0x8004027a ($8004027A)."), L"Error: 0x8004027a ($8004027A).");
-    EXPECT_EQ(ui::ErrorBoxText(L"1/"), L"1/.");  // '/' sorts right after '.'
-    EXPECT_EQ(ui::ErrorBoxText(L"a-"), L"a-");   // '-' sorts before it
+    EXPECT_EQ(ui::ErrorBoxText(L"Error: 0x8004027a ($8004027A)."),
+              L"Error: 0x8004027a ($8004027A).");
+    EXPECT_EQ(ui::ErrorBoxText(L"1/"), L"1/."); // '/' sorts right after '.'
+    EXPECT_EQ(ui::ErrorBoxText(L"a-"), L"a-");  // '-' sorts before it
 }
 
 TEST(AnsiToWide, ConvertsTheAnsiCodePage)
@@ -112,8 +113,7 @@ TEST(HintHidePause, ReachesToolTipsOfHintedControls)
         [](HWND window, LPARAM found) -> BOOL {
             wchar_t name[64];
             GetClassNameW(window, name, 64);
-            if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 &&
-                GetWindow(window, GW_OWNER) != nullptr) {
+            if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(window, GW_OWNER) != nullptr) {
                 *reinterpret_cast<HWND*>(found) = window;
                 return FALSE;
             }

@@ -95,7 +95,8 @@ TEST_F(ControlsTest, ASortedComboBoxKeepsItsItemsInOrder)
 {
     ui::ComboBox drives(form, {168, 128, 137, 21}, true);
     drives.SetItems({L"F:\\", L"D:\\  [MOVIE]", L"E:\\  [BACKUP]"});
-    EXPECT_EQ(drives.Items(), (std::vector<std::wstring>{L"D:\\  [MOVIE]", L"E:\\  [BACKUP]", L"F:\\"}));
+    EXPECT_EQ(drives.Items(),
+              (std::vector<std::wstring>{L"D:\\  [MOVIE]", L"E:\\  [BACKUP]", L"F:\\"}));
     EXPECT_EQ(drives.ItemIndex(), -1);
     EXPECT_EQ(drives.Text(), L"");
 
@@ -143,8 +144,8 @@ TEST_F(ControlsTest, AMemoAddsLinesAndGivesThemBack)
     memo.AddLine(L"Channels:\t\t2");
 
     EXPECT_EQ(memo.Text(), L"Video resolution:\t720x576\r\n\r\nChannels:\t\t2\r\n");
-    EXPECT_EQ(memo.Lines(), (std::vector<std::wstring>{L"Video resolution:\t720x576", L"",
-                                                       L"Channels:\t\t2"}));
+    EXPECT_EQ(memo.Lines(),
+              (std::vector<std::wstring>{L"Video resolution:\t720x576", L"", L"Channels:\t\t2"}));
     memo.Clear();
     EXPECT_EQ(memo.Text(), L"");
     EXPECT_TRUE(memo.Lines().empty());

@@ -28,9 +28,7 @@ TEST(Form, ShowCloseQueryAndCloseRunInOrder)
     ui::Form form(Design());
     std::vector<std::string> log;
     bool allowClose = false;
-    form.OnShow = [&] {
-        log.push_back(form.Visible() ? "show (visible)" : "show");
-    };
+    form.OnShow = [&] { log.push_back(form.Visible() ? "show (visible)" : "show"); };
     form.OnCloseQuery = [&](bool& canClose) {
         log.push_back("query");
         canClose = allowClose;

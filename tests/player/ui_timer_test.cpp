@@ -27,7 +27,8 @@ TEST(Timer, FiresOnlyWhileEnabled)
     timer.SetEnabled(true);
     WaitForTick(timer);
     MSG message;
-    while (PeekMessageW(&message, timer.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageW(&message);
+    while (PeekMessageW(&message, timer.Handle(), WM_TIMER, WM_TIMER, PM_REMOVE))
+        DispatchMessageW(&message);
     EXPECT_GE(ticks, 1);
 }
 

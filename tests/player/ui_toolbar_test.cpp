@@ -117,7 +117,8 @@ TEST_F(ToolBarTest, HintsAnswerTheToolTipsQuestion)
         request.pszText = text;
         request.cchTextMax = 80;
         request.iItem = button.Command();
-        SendMessageW(form.Handle(), WM_NOTIFY, request.hdr.idFrom, reinterpret_cast<LPARAM>(&request));
+        SendMessageW(form.Handle(), WM_NOTIFY, request.hdr.idFrom,
+                     reinterpret_cast<LPARAM>(&request));
         return std::wstring(text);
     };
     EXPECT_EQ(tip(next), L"Next chapter");
