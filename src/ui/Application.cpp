@@ -90,6 +90,7 @@ void Application::Run(Form& mainForm)
     PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     terminated_ = true;
     running_ = false;
+    mainForm_ = nullptr; // the form may not outlive the run
 }
 
 void Application::ProcessMessages()

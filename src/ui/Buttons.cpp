@@ -11,10 +11,9 @@ Button::Button(Window& parent, const Bounds& bounds, const std::wstring& caption
 
 Button::~Button()
 {
-    if (Form* form = ParentForm()) {
-        if (form->DefaultButton == this) form->DefaultButton = nullptr;
-        if (form->CancelButton == this) form->CancelButton = nullptr;
-    }
+    // The form is being destroyed too when its buttons are: no lookup, only the stored link.
+    if (form_ && form_->DefaultButton == this) form_->DefaultButton = nullptr;
+    if (form_ && form_->CancelButton == this) form_->CancelButton = nullptr;
 }
 
 std::wstring Button::Caption() const { return WindowText(Handle()); }
@@ -24,11 +23,11 @@ void Button::SetCaption(const std::wstring& caption) { SetWindowTextW(Handle(), 
 void Button::SetDefault(bool isDefault)
 {
     default_ = isDefault;
-    Form* form = ParentForm();
+    form_ = ParentForm();
     if (isDefault) {
-        if (form) form->DefaultButton = this;
-    } else if (form && form->DefaultButton == this) {
-        form->DefaultButton = nullptr;
+        if (form_) form_->DefaultButton = this;
+    } else if (form_ && form_->DefaultButton == this) {
+        form_->DefaultButton = nullptr;
     }
     SendMessageW(Handle(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
@@ -36,11 +35,11 @@ void Button::SetDefault(bool isDefault)
 void Button::SetCancel(bool isCancel)
 {
     cancel_ = isCancel;
-    Form* form = ParentForm();
+    form_ = ParentForm();
     if (isCancel) {
-        if (form) form->CancelButton = this;
-    } else if (form && form->CancelButton == this) {
-        form->CancelButton = nullptr;
+        if (form_) form_->CancelButton = this;
+    } else if (form_ && form_->CancelButton == this) {
+        form_->CancelButton = nullptr;
     }
 }
 

@@ -6,6 +6,8 @@
 
 namespace ui {
 
+class Form;
+
 // A text that sizes itself to its caption, with optional bold, underline and colour.
 class Label : public Control {
 public:
@@ -89,6 +91,7 @@ protected:
 private:
     bool default_ = false;
     bool cancel_ = false;
+    Form* form_ = nullptr; // where this button is the default or cancel one
 };
 
 // A check box; the caption can stand on the left of the box.

@@ -328,6 +328,7 @@ TEST(ApplicationRun, EndsWhenTheMainFormCloses)
 
     EXPECT_TRUE(closed);
     EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(ui::Application::Instance().MainForm(), nullptr) << "no dangling main form";
     // Nothing of the run is left for later loops.
     MSG message;
     EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
