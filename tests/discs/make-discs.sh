@@ -21,9 +21,11 @@ font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 
-# A PNG of transparent pixels with solid rectangles: overlay NAME COLOUR "x:y:w:h[:t]" ...
+# A PNG of black (made transparent by spumux) with solid rectangles:
+# overlay NAME COLOUR "x:y:w:h[:t]" ...  (spumux passes the colours of such pictures on to
+# dvdauthor for the PGC palette; those of pictures with an alpha channel it drops)
 overlay() {
-  local name=$1 colour=$2 filter="color=c=black@0.0:s=720x576,format=rgba" box
+  local name=$1 colour=$2 filter="color=c=black:s=720x576,format=rgb24" box
   shift 2
   for box in "$@"; do
     IFS=: read -r x y w h t <<<"$box"
@@ -46,7 +48,7 @@ menu() {
   overlay "$name-sel.png" red 116:196:488:68:6 116:316:488:68:6
   cat > "$name.xml" <<XML
 <subpictures format="PAL"><stream>
- <spu start="00:00:00.00" force="yes" highlight="$name-hl.png" select="$name-sel.png">
+ <spu start="00:00:00.00" force="yes" highlight="$name-hl.png" select="$name-sel.png" transparent="000000">
   <button name="b1" x0="116" y0="196" x1="604" y1="264" up="b2" down="b2"/>
   <button name="b2" x0="116" y0="316" x1="604" y1="384" up="b1" down="b1"/>
  </spu>
@@ -61,8 +63,8 @@ subtitles() {
   overlay "sub$n.png" white "200:$y:320:40"
   cat > "sub$n.xml" <<XML
 <subpictures format="PAL"><stream>
- <spu start="00:00:01.00" end="00:00:05.00" image="sub$n.png"/>
- <spu start="00:00:09.00" end="00:00:13.00" image="sub$n.png"/>
+ <spu start="00:00:01.00" end="00:00:05.00" image="sub$n.png" transparent="000000"/>
+ <spu start="00:00:09.00" end="00:00:13.00" image="sub$n.png" transparent="000000"/>
 </stream></subpictures>
 XML
   spumux -s "$n" "sub$n.xml" < "$in" > "$result" 2>> spumux.log
