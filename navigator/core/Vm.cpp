@@ -6,8 +6,9 @@ namespace nav {
 namespace {
 
 // A goto loop on a broken disc must not hang the player: a list that has run this many
-// commands without leaving ends as if it had broken.
-constexpr int MaxSteps = 100000;
+// commands without leaving ends as if it had broken. Lists hold at most 128 commands, and
+// loops that count through a register stay far below this.
+constexpr int MaxSteps = 4096;
 
 std::uint16_t word(const Command& c, int at)
 {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 #include "core/Ifo.h"
@@ -480,3 +481,84 @@ TEST(Playback, StreamsThatATitleDoesNotOfferAreDisabled)
 }
 
 }  // namespace
+
+// Discs of random structure and random commands: whatever they say, playback neither crashes
+// nor hangs, and every answer is one of the navigator's own.
+TEST(Playback, RandomDiscsAndCommandsNeverCrashOrHang)
+{
+    std::mt19937 random(2024);
+    auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    auto command = [&] {
+        Command c;
+        for (auto& b : c) b = static_cast<std::uint8_t>(pick(0, 255));
+        c[0] = static_cast<std::uint8_t>((c[0] & 0x1F) | pick(0, 6) << 5);
+        c[5] = static_cast<std::uint8_t>(pick(0, 3) << 6 | pick(0, 9));  // small targets
+        c[7] = static_cast<std::uint8_t>(pick(0, 5));
+        return c;
+    };
+    auto chain = [&] {
+        std::vector<double> lengths(pick(0, 4));
+        for (double& l : lengths) l = pick(0, 20) / 10.0;
+        Pgc p = sequentialPgc(lengths);
+        for (CellPlayback& c : p.cells) {
+            c.stillTime = static_cast<std::uint8_t>(pick(0, 3) == 0 ? pick(0, 255) : 0);
+            c.commandNumber = static_cast<std::uint8_t>(pick(0, 3));
+            c.blockType = pick(0, 2) == 0 ? BlockType::Angle : BlockType::Normal;
+            c.blockMode = static_cast<BlockMode>(pick(0, 3));
+        }
+        if (!p.programs.empty()) p.programs.resize(pick(1, static_cast<int>(p.programs.size())));
+        p.playbackMode = static_cast<std::uint8_t>(pick(0, 3) == 0 ? pick(0, 255) : 0);
+        p.stillTime = static_cast<std::uint8_t>(pick(0, 4) == 0 ? pick(0, 255) : 0);
+        p.nextPgc = static_cast<std::uint16_t>(pick(0, 3));
+        p.prevPgc = static_cast<std::uint16_t>(pick(0, 3));
+        p.goUpPgc = static_cast<std::uint16_t>(pick(0, 4) == 0 ? 0xFFFF : pick(0, 3));
+        p.prohibitedUops = pick(0, 3) == 0 ? static_cast<std::uint32_t>(random()) : 0;
+        for (auto* list : {&p.preCommands, &p.postCommands, &p.cellCommands}) {
+            list->resize(pick(0, 3));
+            for (Command& c : *list) c = command();
+        }
+        return p;
+    };
+    for (int round = 0; round < 200; ++round) {
+        TestDisc d({chain(), chain()}, {chain()});
+        Pgc firstPlay = chain();
+        d.disc.videoManager.firstPlay = std::make_shared<const Pgc>(firstPlay);
+        d.disc.videoManager.titles[0].angleCount = static_cast<std::uint8_t>(pick(1, 3));
+        std::vector<ButtonSpec> buttons(pick(0, 3));
+        for (ButtonSpec& b : buttons) {
+            b = {{pick(0, 300), pick(0, 300), pick(301, 720), pick(301, 576)}, pick(0, 4),
+                pick(0, 4), 0, 0, pick(0, 3) == 0, command()};
+        }
+        d.addRootMenu(buttons);
+        MenuLanguageUnit vmgMenus{"en", 0, menuflag::Title, {}};
+        vmgMenus.pgcs.pgcs = {{true, 0, 2, 0, std::make_shared<const Pgc>(chain())}};
+        d.disc.videoManager.menus = {vmgMenus};
+        d.sectors.put(
+            0, VobSet::Menu, 0, navtest::navPackSector(buttons, 0, pick(0, 3), pick(0, 6) == 0));
+
+        auto n = Navigator::create(d.disc, d.sectors.reader());
+        n->setHmsfTimeEvents(true);
+        n->start();
+        for (int step = 0; step < 60; ++step) {
+            switch (pick(0, 12)) {
+            case 0: n->activateButton(); break;
+            case 1: n->selectRelativeButton(static_cast<Direction>(pick(0, 3))); break;
+            case 2: n->showMenu(static_cast<MenuId>(pick(2, 7))); break;
+            case 3: n->resume(); break;
+            case 4: n->playNextChapter(); break;
+            case 5: n->playPrevChapter(); break;
+            case 6: n->playBackwards(4); break;
+            case 7: n->playForwards(2); break;
+            case 8: n->stillOff(); break;
+            case 9: n->selectAngle(pick(1, 3)); break;
+            case 10: n->playAtTime({0, 0, static_cast<std::uint8_t>(pick(0, 5)), 0}); break;
+            default: n->advance(pick(1, 40) / 10.0); break;
+            }
+            n->takeEvents();
+            n->frame();
+            if (n->domain() == Domain::Stop && pick(0, 3) == 0) n->start();
+        }
+    }
+}
