@@ -32,7 +32,7 @@ enum class Direction { Up, Down, Left, Right };
 
 enum class Status {
     Ok,
-    InvalidDomain,    // not possible where playback is now (e.g. buttons outside a menu)
+    InvalidDomain,    // not possible where playback is now (e.g. chapter steps in a menu)
     InvalidArgument,  // no such title, chapter, stream, angle, time or rate
     Prohibited,       // the disc forbids this user operation here, or the rate is inhibited
     NoSuchButton,     // no buttons, or no button at that number or position
@@ -56,8 +56,8 @@ constexpr std::uint32_t PlaybackRateChange = 0x110;  // p1 = rate * 10000, negat
 constexpr std::uint32_t PlaybackStopped = 0x112;
 constexpr std::uint32_t AnglesAvailable = 0x113;      // p1 = 1 inside an angle block
 constexpr std::uint32_t ButtonAutoActivated = 0x115;  // p1 = button
-constexpr std::uint32_t CurrentHmsfTime =
-    0x11A;  // p1 = h | m << 8 | s << 16 | f << 24, p2 = TimeFlags
+// p1 = hours | minutes << 8 | seconds << 16 | frames << 24, p2 = TimeFlags
+constexpr std::uint32_t CurrentHmsfTime = 0x11A;
 }  // namespace event
 
 constexpr std::int64_t InfiniteStillSeconds = 0xFFFFFFFF;
