@@ -27,15 +27,16 @@ bool isDirectory(const fs::path& p)
     return fs::is_directory(p, ec);
 }
 
-// The folder that should hold the IFO files for what the user named.
+// The folder that should hold the IFO files for what the user named: the folder itself, or the
+// one a file is in, or their VIDEO_TS subfolder when they have one.
 fs::path videoTsFolder(const fs::path& given)
 {
-    if (!isDirectory(given)) return given.has_parent_path() ? given.parent_path() : fs::path(".");
+    const fs::path folder = isDirectory(given) ? given : given.has_parent_path() ? given.parent_path() : fs::path(".");
     std::error_code ec;
-    for (fs::directory_iterator it(given, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (upper(utf8FromPath(it->path().filename())) == "VIDEO_TS" && isDirectory(it->path())) return it->path();
     }
-    return given;
+    return folder;
 }
 
 bool isDvdFileName(const std::string& name)

@@ -41,10 +41,12 @@ protected:
     navtest::TempFolder folder_;
 };
 
-TEST_F(VolumeTest, OpensFromTheFolderTheVideoTsFolderOrAnyFileInIt)
+TEST_F(VolumeTest, OpensFromTheFolderTheVideoTsFolderOrAnyFileInThem)
 {
     navtest::writeFile(videoTs() / "VTS_01_1.VOB", numberedSectors(0, 2));
-    for (const fs::path& p : {root(), videoTs(), videoTs() / "VIDEO_TS.IFO", videoTs() / "VTS_01_1.VOB"}) {
+    navtest::writeFile(root() / "AUTORUN.INF", {});
+    for (const fs::path& p : {root(), videoTs(), videoTs() / "VIDEO_TS.IFO", videoTs() / "VTS_01_1.VOB",
+                              root() / "AUTORUN.INF"}) {
         SCOPED_TRACE(utf8(p));
         auto volume = Volume::open(utf8(p));
         ASSERT_TRUE(volume) << volume.error();
