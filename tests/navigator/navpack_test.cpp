@@ -8,17 +8,17 @@
 
 namespace {
 
-using navtest::ButtonSpec;
+using navtest::ButtonLayout;
 using navtest::navPackSector;
 
 TEST(NavPack, ReadsButtonsWithTheirAreasNeighboursAndCommands)
 {
-    std::vector<ButtonSpec> specs = {
+    std::vector<ButtonLayout> layouts = {
         {{116, 196, 605, 265}, 3, 2, 0, 0, false, {0x30, 0x02, 0, 0, 0, 0x01, 0, 0}},
         {{116, 316, 605, 385}, 1, 3, 0, 0, true, {0x30, 0x02, 0, 0, 0, 0x02, 0, 0}},
         {{0, 0, 1024, 1024}, 2, 1, 0, 0, false, {}},
     };
-    auto pack = nav::parseNavPack(navPackSector(specs, nav::uop::ForwardScan, 2, 0));
+    auto pack = nav::parseNavPack(navPackSector(layouts, nav::uop::ForwardScan, 2, 0));
     ASSERT_TRUE(pack);
     EXPECT_EQ(pack->prohibitedUops, nav::uop::ForwardScan);
     ASSERT_EQ(pack->buttons.size(), 3u);

@@ -15,7 +15,7 @@
 namespace {
 
 using namespace nav;
-using navtest::ButtonSpec;
+using navtest::ButtonLayout;
 using navtest::sequentialPgc;
 
 constexpr double Frame = 1.0 / 25;
@@ -55,7 +55,7 @@ struct TestDisc {
     }
 
     // A root menu for title set 1: one cell with an infinite still showing these buttons.
-    void addRootMenu(const std::vector<ButtonSpec>& buttons)
+    void addRootMenu(const std::vector<ButtonLayout>& buttons)
     {
         Pgc root = sequentialPgc({1});
         root.cells[0].stillTime = InfiniteStill;
@@ -526,8 +526,8 @@ TEST(Playback, RandomDiscsAndCommandsNeverCrashOrHang)
         Pgc firstPlay = chain();
         d.disc.videoManager.firstPlay = std::make_shared<const Pgc>(firstPlay);
         d.disc.videoManager.titles[0].angleCount = static_cast<std::uint8_t>(pick(1, 3));
-        std::vector<ButtonSpec> buttons(pick(0, 3));
-        for (ButtonSpec& b : buttons) {
+        std::vector<ButtonLayout> buttons(pick(0, 3));
+        for (ButtonLayout& b : buttons) {
             b = {{pick(0, 300), pick(0, 300), pick(301, 720), pick(301, 576)}, pick(0, 4),
                 pick(0, 4), 0, 0, pick(0, 3) == 0, command()};
         }

@@ -28,8 +28,8 @@ void startCode(std::vector<uint8_t>& s, size_t at, uint8_t id, unsigned length)
 
 }  // namespace
 
-std::vector<uint8_t> navPackSector(const std::vector<ButtonSpec>& buttons, uint32_t prohibitedUops,
-    int forcedSelect, int forcedActivate)
+std::vector<uint8_t> navPackSector(const std::vector<ButtonLayout>& buttons,
+    uint32_t prohibitedUops, int forcedSelect, int forcedActivate)
 {
     std::vector<uint8_t> s(nav::SectorBytes);
     s[3] = 0xBA;
@@ -50,7 +50,7 @@ std::vector<uint8_t> navPackSector(const std::vector<ButtonSpec>& buttons, uint3
     s[Pci + 0x74] = static_cast<uint8_t>(forcedSelect);
     s[Pci + 0x75] = static_cast<uint8_t>(forcedActivate);
     for (size_t i = 0; i < buttons.size(); ++i) {
-        const ButtonSpec& b = buttons[i];
+        const ButtonLayout& b = buttons[i];
         const size_t at = Pci + 0x8E + 18 * i;
         uint64_t area = uint64_t{1} << 46 | uint64_t(b.rect.left) << 36 |
             uint64_t(b.rect.right - 1) << 24 | uint64_t(b.autoAction ? 1 : 0) << 22 |

@@ -13,7 +13,7 @@
 
 namespace navtest {
 
-struct ButtonSpec {
+struct ButtonLayout {
     nav::Rect rect;  // right and bottom exclusive
     int up = 0, down = 0, left = 0, right = 0;
     bool autoAction = false;
@@ -21,7 +21,7 @@ struct ButtonSpec {
 };
 
 // A 2048-byte NAV pack; without buttons its PCI shows no highlight.
-std::vector<uint8_t> navPackSector(const std::vector<ButtonSpec>& buttons,
+std::vector<uint8_t> navPackSector(const std::vector<ButtonLayout>& buttons,
     uint32_t prohibitedUops = 0, int forcedSelect = 0, int forcedActivate = 0);
 
 class SectorStore {
