@@ -275,7 +275,8 @@ Status Navigator::returnFromSubmenu()
     if (domain != Domain::VideoManagerMenu && domain != Domain::VideoTitleSetMenu)
         return Status::InvalidDomain;
     if (forbids(*playback_, uop::GoUp)) return Status::Prohibited;
-    if (!playback_->pgc()->goUpPgc) return Status::NotAvailable;
+    std::uint16_t up = playback_->pgc()->goUpPgc;
+    if (!up || (up == 0xFFFF && !playback_->hasResumePoint())) return Status::NotAvailable;
     playback_->follow({LinkKind::GoUpPgc});
     return Status::Ok;
 }

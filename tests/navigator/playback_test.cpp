@@ -77,6 +77,14 @@ struct TestDisc {
     navtest::SectorStore sectors;
 };
 
+// A first-play chain that goes straight to title set 1's root menu.
+Pgc rootMenuJump()
+{
+    Pgc p;
+    p.preCommands = {{0x30, 0x06, 0, 0x01, 0x01, 0x83, 0, 0}};  // JumpSS VTSM root
+    return p;
+}
+
 void play(Navigator& n, double seconds)
 {
     for (double t = 0; t < seconds - Frame / 2; t += Frame) n.advance(Frame);
@@ -303,7 +311,10 @@ TEST(Playback, AMenuWhoseGoUpNamesNoChainReturnsToTheTitle)
     Pgc root = *unit.pgcs.pgcs[0].pgc;
     root.goUpPgc = 0xFFFF;
     unit.pgcs.pgcs[0].pgc = std::make_shared<const Pgc>(root);
+    d.disc.videoManager.firstPlay = std::make_shared<const Pgc>(rootMenuJump());
     auto n = d.start();
+    EXPECT_EQ(n->returnFromSubmenu(), Status::NotAvailable) << "no title called the menu";
+    ASSERT_EQ(n->playTitle(1), Status::Ok);
     play(*n, 2);
     ASSERT_EQ(n->showMenu(MenuId::Root), Status::Ok);
     ASSERT_EQ(n->returnFromSubmenu(), Status::Ok);
@@ -347,9 +358,7 @@ TEST(Playback, ResumeNeedsAMenuCalledFromATitle)
 {
     TestDisc d({sequentialPgc({5})});
     d.addRootMenu({});
-    Pgc toMenu;
-    toMenu.preCommands = {{0x30, 0x06, 0, 0x01, 0x01, 0x83, 0, 0}};  // JumpSS VTSM root
-    d.disc.videoManager.firstPlay = std::make_shared<const Pgc>(toMenu);
+    d.disc.videoManager.firstPlay = std::make_shared<const Pgc>(rootMenuJump());
     auto n = d.start();
     ASSERT_EQ(n->domain(), Domain::VideoTitleSetMenu);
     EXPECT_EQ(n->resume(), Status::NotAvailable);
