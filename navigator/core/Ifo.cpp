@@ -395,9 +395,18 @@ std::vector<std::vector<PartOfTitle>> readChapters(IfoParser& p)
     std::vector<std::vector<PartOfTitle>> titles(count);
     for (size_t i = 0; i < count; ++i) {
         const uint32_t start = t.u32(8 + 4 * i);
-        const uint64_t stop = i + 1 < count ? t.u32(8 + 4 * (i + 1)) : end;
         const std::string title = "title " + std::to_string(i + 1);
-        if (start < first || stop < start + 4) t.fail(title + " has no chapters");
+        if (start < first) t.fail(title + " has its chapters inside the table header");
+        const bool last = i + 1 == count;
+        const uint64_t stop = last ? end : t.u32(8 + 4 * (i + 1));
+        if (last && stop < start + 4) {
+            // Some discs leave the end address 0: the list then runs to the first empty entry.
+            for (size_t c = start; c + 4 <= t.size() && t.u16(c) != 0 && titles[i].size() < MaxChapters; c += 4)
+                titles[i].push_back({t.u16(c), t.u16(c + 2)});
+            if (titles[i].empty()) t.fail(title + " has no chapters");
+            continue;
+        }
+        if (stop < start + 4) t.fail(title + " has no chapters");
         const uint64_t chapters = (stop - start) / 4;
         if (chapters > MaxChapters) t.fail(title + " has " + std::to_string(chapters) + " chapters");
         t.bytes(start, static_cast<size_t>(chapters) * 4);

@@ -206,6 +206,14 @@ TEST(Hostile, ImplausibleCountsAreReported)
     EXPECT_THAT(videoManagerError(vmg), HasSubstr("title 1 has 10 angles"));
 }
 
+TEST(Hostile, ChapterListWithoutEndAddressRunsToTheFirstEmptyEntry)
+{
+    const Disc disc = navtest::largeDisc();
+    auto vts = navtest::encodeTitleSet(disc.titleSets[0]);
+    put32(vts, get32(vts, 0xC8) * 2048 + 4, 0);
+    EXPECT_EQ(parseTitleSet(vts, 1).titles, disc.titleSets[0].titles);
+}
+
 TEST(Hostile, OversizedChapterAndCommandListsAreReported)
 {
     const Files files = featureFiles();
