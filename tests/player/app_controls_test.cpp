@@ -1,0 +1,313 @@
+#include "app/AboutForm.h"
+#include "app/MainForm.h"
+#include "app/Shared.h"
+#include "settings/SettingsForm.h"
+#include "support/PlayerFixture.h"
+#include "video/PreviewForm.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+
+using testsupport::PlayerFixture;
+
+class Speed : public PlayerFixture {};
+
+TEST_F(Speed, IdleSliderOnlyMovesItsThumb)
+{
+    MainForm->SpeedTrackBar.SetPosition(7);
+    MainForm->SpeedTrackBar.SetPosition(4);
+    EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed:  0");
+    EXPECT_TRUE(dvd.Log().empty());
+}
+
+TEST_F(Speed, EveryPositionAsksTheNavigatorForItsRateAndLabelsIt)
+{
+    StartPlayback();
+    const std::pair<std::string, std::wstring> expected[] = {
+        {"PlayBackwards(8.0)", L"Speed: -8 x"}, {"PlayBackwards(6.0)", L"Speed: -6 x"},
+        {"PlayBackwards(4.0)", L"Speed: -4 x"}, {"PlayBackwards(2.0)", L"Speed: -2 x"},
+        {"", L"Paused"},                        {"PlayForwards(1.0)", L"Speed: 1 x"},
+        {"PlayForwards(2.0)", L"Speed: 2 x"},   {"PlayForwards(4.0)", L"Speed: 4 x"},
+        {"PlayForwards(6.0)", L"Speed: 6x"},
+    };
+    MainForm->SpeedTrackBar.SetPosition(8);
+    for (int position = 0; position <= 8; ++position) {
+        const size_t mark = dvd.Log().size();
+        MainForm->SpeedTrackBar.SetPosition(position);
+        const auto calls = LogFrom(mark);
+        if (expected[position].first.empty())
+            EXPECT_TRUE(calls.empty()) << position;
+        else
+            EXPECT_EQ(calls, std::vector<std::string>{expected[position].first}) << position;
+        EXPECT_EQ(MainForm->SpeedLabel.Caption(), expected[position].second) << position;
+    }
+    EXPECT_EQ(dvd.LiveCommands(), 0);
+}
+
+TEST_F(Speed, PauseStepPausesTheGraphAndAnotherStepRunsItFirst)
+{
+    StartPlayback();
+    MainForm->SpeedTrackBar.SetPosition(5);
+    dvd.script.navigatorFilter.log.clear();
+    MainForm->SpeedTrackBar.SetPosition(4);
+    EXPECT_EQ(dvd.script.navigatorFilter.log, std::vector<std::string>{"Pause"});
+    MainForm->SpeedTrackBar.SetPosition(3);
+    EXPECT_EQ(dvd.script.navigatorFilter.log, (std::vector<std::string>{"Pause", "Run"}));
+    EXPECT_TRUE(dvd.Called("PlayBackwards(2.0)"));
+}
+
+TEST_F(Speed, AFailingRunStopsBeforeTheNavigatorAndKeepsTheLabel)
+{
+    StartPlayback();
+    MainForm->SpeedTrackBar.SetPosition(5);
+    // From stopped the graph pauses its filters first; a refused pause fails the run.
+    MainForm->FilterGraph.StopGraph();
+    dvd.script.navigatorFilter.pauseResult = E_FAIL;
+    MainForm->SpeedTrackBar.SetPosition(7);
+    EXPECT_FALSE(dvd.Called("PlayForwards(4.0)"));
+    EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed: 1 x");
+    EXPECT_EQ(dialogs.boxes.size(), 1u);
+}
+
+TEST_F(Speed, InhibitedDoubleSpeedFallsBackToNormal)
+{
+    StartPlayback();
+    dvd.script.inhibitDoubleSpeed = true;
+    MainForm->SpeedTrackBar.SetPosition(6);
+    EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 5);
+    EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed: 1 x");
+    EXPECT_TRUE(dvd.Called("PlayForwards(2.0)"));
+    EXPECT_TRUE(dvd.Called("PlayForwards(1.0)"));
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(Speed, OtherRefusedRatesStillShowTheRequest)
+{
+    StartPlayback();
+    dvd.script.results["PlayForwards"] = VFW_E_DVD_OPERATION_INHIBITED;
+    MainForm->SpeedTrackBar.SetPosition(7);
+    EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed: 4 x");
+}
+
+class Volume : public PlayerFixture {
+protected:
+    int PlatformVolume()
+    {
+        ComPtr<IBasicAudio> audio;
+        long volume = 1;
+        if (SUCCEEDED(dvd.Graph().As(&audio)))
+            audio->get_Volume(&volume);
+        return static_cast<int>(volume);
+    }
+};
+
+TEST_F(Volume, TheLabelShowsTheLevelTheGraphReportsBack)
+{
+    dvd.script.audioRenderer = true;
+    StartPlayback();
+    MainForm->VolumeTrackBar.SetPosition(5050);
+    EXPECT_EQ(PlatformVolume(), -4950);
+    EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 50%");
+}
+
+TEST_F(Volume, WithoutAGraphTheLabelReadsZero)
+{
+    MainForm->VolumeTrackBar.SetPosition(8000);
+    EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 0%");
+}
+
+TEST_F(Volume, ArrowKeysStepByOnePercentAndStopAtTheEnds)
+{
+    ui::TrackBar& slider = MainForm->VolumeTrackBar;
+    SendMessageW(slider.Handle(), WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(slider.Position(), 9900);
+    SendMessageW(slider.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    SendMessageW(slider.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(slider.Position(), 10000);
+    slider.SetPosition(50);
+    SendMessageW(slider.Handle(), WM_KEYDOWN, VK_LEFT, 0);
+    EXPECT_EQ(slider.Position(), 0);
+}
+
+TEST_F(Volume, MuteSavesTheLevelAndUnmuteRestoresIt)
+{
+    dvd.script.audioRenderer = true;
+    StartPlayback();
+    MainForm->VolumeTrackBar.SetPosition(7000);
+    MainForm->MuteButtonClick();
+    EXPECT_EQ(MainForm->MuteButton.ImageIndex(), 14);
+    EXPECT_TRUE(MainForm->MuteButton.Down());
+    EXPECT_EQ(SavedVolume, 7000);
+    EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 0);
+    EXPECT_EQ(PlatformVolume(), -10000);
+    EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 0%");
+
+    MainForm->MuteButtonClick();
+    EXPECT_EQ(MainForm->MuteButton.ImageIndex(), 13);
+    EXPECT_FALSE(MainForm->MuteButton.Down());
+    EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 7000);
+    EXPECT_EQ(PlatformVolume(), -3000);
+    EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 70%");
+}
+
+TEST_F(Volume, MutedAtSilenceUnmutesToFullLevel)
+{
+    dvd.script.audioRenderer = true;
+    StartPlayback();
+    MainForm->VolumeTrackBar.SetPosition(0);
+    MainForm->VolumeLabel.SetCaption(L"unchanged");
+    MainForm->MuteButtonClick();
+    EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"unchanged");  // the slider did not move
+    MainForm->MuteButtonClick();
+    EXPECT_EQ(SavedVolume, 10000);
+    EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 10000);
+    EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 100%");
+}
+
+TEST_F(Volume, UnmutingWithoutAGraphLeavesTheSliderAtZero)
+{
+    MainForm->MuteButton.Click();
+    MainForm->MuteButton.Click();
+    EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 0);
+    EXPECT_EQ(MainForm->MuteButton.ImageIndex(), 13);
+}
+
+class Wheel : public PlayerFixture {
+protected:
+    LRESULT Turn(int delta, int function)
+    {
+        SettingsForm->MouseWheelComboBox.SetItemIndex(function);
+        return SendMessageW(MainForm->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(300, 300));
+    }
+};
+
+TEST_F(Wheel, WindowSizeChangesTheVideoWidthByAQuarterOfTheDistance)
+{
+    const int width = PreviewForm->ClientWidth();
+    const int height = PreviewForm->ClientHeight();
+    EXPECT_EQ(Turn(-120, 0), 0);
+    EXPECT_EQ(PreviewForm->ClientWidth(), width - 30);
+    Turn(3, 0);
+    Turn(-3, 0);
+    EXPECT_EQ(PreviewForm->ClientWidth(), width - 30);
+    Turn(240, 0);
+    EXPECT_EQ(PreviewForm->ClientWidth(), width + 30);
+    EXPECT_EQ(PreviewForm->ClientHeight(), height);
+}
+
+TEST_F(Wheel, SpeedStepsOnePositionPerMessageAndStopsAtTheEnds)
+{
+    StartPlayback();
+    MainForm->SpeedTrackBar.SetPosition(7);
+    Turn(480, 1);
+    EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 8);
+    const size_t mark = dvd.Log().size();
+    Turn(120, 1);
+    EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 8);
+    EXPECT_TRUE(LogFrom(mark).empty());
+    Turn(-120, 1);
+    EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 7);
+    MainForm->SpeedTrackBar.SetPosition(0);
+    const size_t low = dvd.Log().size();
+    Turn(-120, 1);
+    EXPECT_TRUE(LogFrom(low).empty());
+}
+
+TEST_F(Wheel, VolumeMovesByTheDistanceItself)
+{
+    Turn(-120, 2);
+    EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 9880);
+    Turn(240, 2);
+    EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 10000);
+}
+
+TEST_F(Wheel, ChapterFunctionClicksTheChapterButtons)
+{
+    Turn(-120, 3);  // idle: the buttons do nothing
+    EXPECT_TRUE(dvd.Log().empty());
+    StartPlayback();
+    Turn(-120, 3);
+    Turn(120, 3);
+    EXPECT_TRUE(dvd.Called("PlayPrevChapter"));
+    EXPECT_TRUE(dvd.Called("PlayNextChapter"));
+}
+
+TEST_F(Wheel, NoDistanceOrAnUnknownFunctionDoesNothingButIsHandled)
+{
+    const int width = PreviewForm->ClientWidth();
+    bool handled = false;
+    MainForm->FormMouseWheel(0, 0, {}, handled);
+    EXPECT_TRUE(handled);
+    SettingsForm->MouseWheelComboBox.SetItemIndex(-1);
+    handled = false;
+    MainForm->FormMouseWheel(0, -120, {}, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(PreviewForm->ClientWidth(), width);
+    EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 10000);
+}
+
+class Keys : public PlayerFixture {};
+
+TEST_F(Keys, AltEnterTogglesFullScreenAndMakesItTopMostFromThenOn)
+{
+    SendMessageW(MainForm->Handle(), WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+    EXPECT_TRUE(PreviewForm->VideoWindow.FullScreen());
+    EXPECT_TRUE(PreviewForm->VideoWindow.FullScreenTopMost());
+    EXPECT_TRUE(MainForm->FullScreenButton.Down());
+    WORD key = VK_RETURN;
+    MainForm->FormKeyDown(key, ui::ssAlt);
+    EXPECT_FALSE(PreviewForm->VideoWindow.FullScreen());
+    EXPECT_TRUE(PreviewForm->VideoWindow.FullScreenTopMost());
+    EXPECT_EQ(key, VK_RETURN);  // not consumed
+}
+
+TEST_F(Keys, OnlyExactlyAltWithEnterCounts)
+{
+    for (ui::ShiftState shift : {ui::ShiftState{0}, ui::ssAlt | ui::ssShift, ui::ssAlt | ui::ssCtrl, ui::ssAlt | ui::ssLeft}) {
+        WORD key = VK_RETURN;
+        MainForm->FormKeyDown(key, shift);
+    }
+    WORD other = VK_SPACE;
+    MainForm->FormKeyDown(other, ui::ssAlt);
+    EXPECT_FALSE(PreviewForm->VideoWindow.FullScreen());
+    EXPECT_FALSE(PreviewForm->VideoWindow.FullScreenTopMost());
+}
+
+TEST_F(Keys, QuestionMarkButtonShowsTheAboutDialogModally)
+{
+    MainForm->ToolButton7.Click();
+    ASSERT_EQ(dialogs.modals.size(), 1u);
+    EXPECT_EQ(dialogs.modals[0], static_cast<ui::Form*>(AboutForm));
+}
+
+class About : public PlayerFixture {};
+
+TEST_F(About, TheLinkOpensWithTheShellAndTurnsRedForGood)
+{
+    const std::wstring address = AboutForm->WebsiteLabel.Caption();
+    EXPECT_EQ(address.rfind(L"https://", 0), 0u);
+    EXPECT_EQ(AboutForm->WebsiteLabel.TextColor(), RGB(0, 0, 255));
+    EXPECT_TRUE(AboutForm->WebsiteLabel.Underline());
+    AboutForm->WebsiteLabelClick();
+    AboutForm->WebsiteLabel.OnClick();
+    ASSERT_EQ(shell.opened.size(), 2u);
+    EXPECT_EQ(shell.opened[0].owner, AboutForm->Handle());
+    EXPECT_EQ(shell.opened[1].text, address);
+    EXPECT_EQ(AboutForm->WebsiteLabel.TextColor(), RGB(255, 0, 0));
+}
+
+TEST_F(About, EnterAndEscapeBothPressOk)
+{
+    EXPECT_EQ(AboutForm->Caption(), L"");
+    EXPECT_EQ(AboutForm->ClientWidth(), 261);
+    EXPECT_EQ(AboutForm->ClientHeight(), 167);
+    for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+        AboutForm->SetModalResult(ui::mrNone);
+        EXPECT_TRUE(AboutForm->DialogKey(key, AboutForm->Handle()));
+        EXPECT_EQ(AboutForm->ModalResult(), ui::mrOk);
+    }
+    EXPECT_NE(AboutForm->Label2.Caption().find(std::wstring(L"" __DATE__)), std::wstring::npos);
+}
+
+}  // namespace
