@@ -290,7 +290,9 @@ TEST_F(About, TheLinkOpensWithTheShellAndTurnsRedForGood)
     EXPECT_EQ(AboutForm->WebsiteLabel.TextColor(), RGB(0, 0, 255));
     EXPECT_TRUE(AboutForm->WebsiteLabel.Underline());
     AboutForm->WebsiteLabelClick();
-    AboutForm->WebsiteLabel.OnClick();
+    // As the static control reports a click to the panel it sits on.
+    SendMessageW(AboutForm->Panel1.Handle(), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(AboutForm->WebsiteLabel.Handle()));
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[0].owner, AboutForm->Handle());
     EXPECT_EQ(shell.opened[1].text, address);
