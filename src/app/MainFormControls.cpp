@@ -30,14 +30,11 @@ void TMainForm::SpeedTrackBarChange()
     }
     // Run first, so that a rate chosen while paused takes effect on a running graph.
     FilterGraph.PlayGraph();
-    HRESULT result;
-    {
-        ComPtr<IDvdCmd> command;
-        const ComPtr<IDvdControl2> navigator = Navigator();
-        result = step.direction == app::SpeedDirection::Forward
-                     ? navigator->PlayForwards(step.rate, DVD_CMD_FLAG_None, &command)
-                     : navigator->PlayBackwards(step.rate, DVD_CMD_FLAG_None, &command);
-    }
+    const ComPtr<IDvdControl2> navigator = Navigator();
+    ComPtr<IDvdCmd> command;
+    const HRESULT result = step.direction == app::SpeedDirection::Forward
+                               ? navigator->PlayForwards(step.rate, DVD_CMD_FLAG_None, &command)
+                               : navigator->PlayBackwards(step.rate, DVD_CMD_FLAG_None, &command);
     // Discs may forbid double speed; fall back to normal speed (this handler runs again).
     if (position == app::kDoubleSpeedPosition && result == VFW_E_DVD_OPERATION_INHIBITED) {
         SpeedTrackBar.SetPosition(app::kNormalSpeedPosition);

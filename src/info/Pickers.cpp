@@ -99,40 +99,32 @@ void TMainForm::ChapterButtonClick()
 void TMainForm::ChooseAudioStream(ui::MenuItem& Sender)
 {
     const int stream = Sender.Tag;
-    {
-        ComPtr<IDvdCmd> command;
-        Navigator()->SelectAudioStream(static_cast<ULONG>(stream), DVD_CMD_FLAG_None, &command);
-    }
+    ComPtr<IDvdCmd> command;
+    Navigator()->SelectAudioStream(static_cast<ULONG>(stream), DVD_CMD_FLAG_None, &command);
     CheckPicker(AudioList, stream);
 }
 
 void TMainForm::ChooseSubpictureStream(ui::MenuItem& Sender)
 {
     const int stream = Sender.Tag;
-    {
-        ComPtr<IDvdCmd> command;
-        Navigator()->SelectSubpictureStream(static_cast<ULONG>(stream), DVD_CMD_FLAG_None, &command);
-    }
+    ComPtr<IDvdCmd> command;
+    Navigator()->SelectSubpictureStream(static_cast<ULONG>(stream), DVD_CMD_FLAG_None, &command);
     CheckPicker(SubtitleList, stream);
 }
 
 void TMainForm::ChooseAngle(ui::MenuItem& Sender)
 {
     const int angle = Sender.Tag;
-    {
-        ComPtr<IDvdCmd> command;
-        Navigator()->SelectAngle(static_cast<ULONG>(angle), DVD_CMD_FLAG_None, &command);
-    }
+    ComPtr<IDvdCmd> command;
+    Navigator()->SelectAngle(static_cast<ULONG>(angle), DVD_CMD_FLAG_None, &command);
     CheckPicker(AngleList, angle);
 }
 
 void TMainForm::ChooseChapter(ui::MenuItem& Sender)
 {
     const int chapter = Sender.Tag;
-    {
-        ComPtr<IDvdCmd> command;
-        Navigator()->PlayChapter(static_cast<ULONG>(chapter), DVD_CMD_FLAG_None, &command);
-    }
+    ComPtr<IDvdCmd> command;
+    Navigator()->PlayChapter(static_cast<ULONG>(chapter), DVD_CMD_FLAG_None, &command);
     CheckPicker(ChapterList, chapter);
 }
 
