@@ -60,4 +60,7 @@ void TMainForm::GetInfo()
     for (const std::wstring& line : info::ReportLines(facts))
         memo.AddLine(line);
     memo.AddLine(info::CurrentChapterLine(static_cast<unsigned long>(GetCurrentChapter())));
+    // Appending leaves the box scrolled to its end; the report reads from the top.
+    SendMessageW(memo.Handle(), EM_SETSEL, 0, 0);
+    SendMessageW(memo.Handle(), EM_SCROLLCARET, 0, 0);
 }

@@ -55,6 +55,7 @@ TEST_F(Refresh, ReportDescribesTheCurrentTitleLineForLine)
     EXPECT_EQ(std::vector<std::wstring>(lines.begin(), lines.begin() + 15), expected);
     for (size_t i = expected.size(); i < lines.size(); ++i)
         EXPECT_TRUE(lines[i].empty());
+    EXPECT_EQ(SendMessageW(InfoForm->InfoMemo.Handle(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
 TEST_F(Refresh, PublishesSizeAndLengthAndSetsTheSeekRange)
