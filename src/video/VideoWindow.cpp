@@ -48,10 +48,14 @@ TVideoWindow::TVideoWindow(ui::Window& parent, const ui::Bounds& bounds)
 
 TVideoWindow::~TVideoWindow()
 {
-    // A destructor cannot report; the renderer is let go either way.
-    try {
-        SetFilterGraph(nullptr);
-    } catch (...) {
+    // A destructor cannot report: whatever letting the renderer go raises, the graph
+    // component must forget the control.
+    if (filterGraph_) {
+        try {
+            filterGraph_->RemoveFilterComponent(this);
+        } catch (...) {
+        }
+        filterGraph_->RemoveEventNotifier(this);
     }
     if (canvas_) ReleaseDC(Handle(), canvas_);
 }

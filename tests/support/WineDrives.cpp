@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
