@@ -21,6 +21,7 @@ start_display() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
+    export LUMADISC_PRIVATE_DISPLAY=1
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
     kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
   done

@@ -18,14 +18,6 @@ std::wstring Env(const char* name)
     return std::wstring(value, value + std::strlen(value));
 }
 
-// CTest hands over Unix paths; Wine maps the Unix root to drive Z:.
-std::wstring WindowsPath(std::wstring path)
-{
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
 struct ProcessWindows {
     DWORD pid;
     std::vector<HWND> windows;
@@ -95,6 +87,29 @@ void SendMouse(DWORD flags)
 
 } // namespace
 
+// CTest hands over Unix paths; Wine maps the Unix root to drive Z:.
+std::wstring WindowsPath(std::wstring path)
+{
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+std::wstring EnvPath(const char* name) { return WindowsPath(Env(name)); }
+
+void TypeText(const std::wstring& text)
+{
+    for (wchar_t ch : text) {
+        INPUT input[2]{};
+        input[0].type = input[1].type = INPUT_KEYBOARD;
+        input[0].ki.wScan = input[1].ki.wScan = ch;
+        input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+    }
+    Sleep(100);
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
@@ -107,7 +122,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 
 Player::Player()
 {
-    std::wstring command = L"\"" + WindowsPath(Env("LUMADISC_EXE")) + L"\"";
+    std::wstring command = L"\"" + EnvPath("LUMADISC_EXE") + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
@@ -135,8 +150,11 @@ std::vector<HWND> Player::TopLevelWindows() const
 
 HWND Player::MainWindow() const
 {
-    for (HWND window : TopLevelWindows())
-        if (Text(window).rfind(L"Lumadisc", 0) == 0) return window;
+    static const std::wstring caption = L"Lumadisc";
+    for (HWND window : TopLevelWindows()) {
+        const std::wstring text = Text(window);
+        if (text.compare(0, caption.size(), caption) == 0) return window;
+    }
     return nullptr;
 }
 
@@ -202,6 +220,16 @@ RECT ScreenRect(HWND window)
 
 int SliderPosition(HWND slider) { return static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0)); }
 int SliderMax(HWND slider) { return static_cast<int>(SendMessageW(slider, TBM_GETRANGEMAX, 0, 0)); }
+
+RECT SliderThumbRect(HWND slider)
+{
+    RemoteBuffer buffer(slider, sizeof(RECT));
+    SendMessageW(slider, TBM_GETTHUMBRECT, 0, buffer.Address());
+    RECT rect{};
+    buffer.Read(&rect);
+    MapWindowPoints(slider, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
 
 int ToolButtonCount(HWND toolbar)
 {
@@ -271,6 +299,40 @@ void PressKey(WORD key, bool alt)
     if (alt) add(VK_MENU, KEYEVENTF_KEYUP);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     Sleep(100);
+}
+
+HWND OpenPopupMenu()
+{
+    HWND popup = nullptr;
+    while ((popup = FindWindowExW(nullptr, popup, L"#32768", nullptr)))
+        if (IsWindowVisible(popup)) return popup;
+    return nullptr;
+}
+
+void ChoosePopupItem(int index)
+{
+    for (int i = 0; i <= index; ++i) PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+}
+
+HWND WaitForDialog(const Player& player, const std::wstring& caption, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            for (HWND window : player.TopLevelWindows())
+                if (ClassName(window) == L"#32770" && Text(window) == caption) found = window;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+std::wstring AllStaticText(HWND window)
+{
+    std::wstring all;
+    for (HWND child : Children(window, L"Static")) all += Text(child) + L"\n";
+    return all;
 }
 
 std::string Screenshot(const std::string& name)

@@ -39,6 +39,7 @@ RECT ScreenRect(HWND window);
 
 int SliderPosition(HWND slider);
 int SliderMax(HWND slider);
+RECT SliderThumbRect(HWND slider); // screen coordinates
 
 int ToolButtonCount(HWND toolbar);
 RECT ToolButtonRect(HWND toolbar, int index); // screen coordinates
@@ -48,7 +49,21 @@ void MoveTo(POINT screen);
 void Click(POINT screen, bool right = false);
 void DoubleClick(POINT screen);
 void PressKey(WORD key, bool alt = false);
+void TypeText(const std::wstring& text);
+// A Unix path of the test environment as the player sees it (drive Z:).
+std::wstring WindowsPath(std::wstring path);
+std::wstring EnvPath(const char* name);
 POINT Centre(const RECT& rect);
+
+// The pop-up menu the player has open, if any. Its items live in the player's process, out of
+// reach of this one under Wine, so tests pick them by position and check what they do.
+HWND OpenPopupMenu();
+// Picks item `index` of the open pop-up menu with the keyboard, as a person would.
+void ChoosePopupItem(int index);
+// A dialog of the player's (class #32770) whose caption is `caption`, once it shows.
+HWND WaitForDialog(const Player& player, const std::wstring& caption, DWORD timeoutMs = 10000);
+// Every static text of a window, joined by newlines.
+std::wstring AllStaticText(HWND window);
 
 // Saves the whole screen as a BMP in the screenshot folder and returns its path.
 std::string Screenshot(const std::string& name);

@@ -1,0 +1,74 @@
+#include "ControlBar.h"
+
+#include <gtest/gtest.h>
+
+using namespace e2e;
+
+TEST(Playback, DefaultDriveMenuButtonAndRunningTime)
+{
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+
+    PlayFirstTitle(player, bar);
+    EXPECT_EQ(bar.SpeedText(), L"Speed: 1 x");
+    EXPECT_GT(SliderMax(bar.SeekBar()), 20);
+
+    const int start = bar.ElapsedSeconds();
+    ASSERT_TRUE(WaitFor([&] { return bar.ElapsedSeconds() >= start + 2; }));
+    EXPECT_GE(SliderPosition(bar.SeekBar()), start + 1);
+    Screenshot("playback-title1");
+
+    // The title set's root menu: its first button plays chapter 3 of title 1.
+    bar.Press(tbRootMenu);
+    Sleep(1500);
+    Screenshot("playback-root-menu");
+    Click(PicturePoint(player.VideoWindow(), 360, 230));
+    EXPECT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 3"; }));
+    EXPECT_EQ(bar.TitleText(), L"Title:  1");
+
+    EXPECT_TRUE(player.Close());
+}
+
+TEST(Playback, ChapterStepsChapterMenuAndSeekBar)
+{
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+    PlayFirstTitle(player, bar);
+
+    bar.Press(tbNextChapter);
+    EXPECT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 2"; }));
+    bar.Press(tbPrevChapter);
+    EXPECT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 1"; }));
+
+    bar.Press(tbChapter);
+    ASSERT_TRUE(WaitFor([] { return OpenPopupMenu() != nullptr; }));
+    Screenshot("playback-chapter-menu");
+    ChoosePopupItem(3);
+    EXPECT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 4"; }));
+
+    // Drag the seek bar's thumb to the middle of its channel: playback jumps there.
+    const int length = SliderMax(bar.SeekBar());
+    RECT channel = ScreenRect(bar.SeekBar());
+    const int thumbX = channel.left + 10 + (channel.right - channel.left - 20) *
+                                              SliderPosition(bar.SeekBar()) / length;
+    const int y = (channel.top + channel.bottom) / 2;
+    MoveTo({thumbX, y});
+    INPUT press{};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &press, sizeof press);
+    const int middleX = (channel.left + channel.right) / 2;
+    for (int x = thumbX; x > middleX; x -= 10) MoveTo({x, y});
+    MoveTo({middleX, y});
+    INPUT release = press;
+    release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &release, sizeof release);
+
+    EXPECT_TRUE(WaitFor([&] {
+        const int elapsed = bar.ElapsedSeconds();
+        return elapsed >= length / 2 - 4 && elapsed <= length / 2 + 4;
+    }));
+    EXPECT_TRUE(player.Close());
+}
