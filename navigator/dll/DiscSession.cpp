@@ -43,6 +43,12 @@ void DiscSession::stop()
     frozen_ = false;
 }
 
+bool DiscSession::started() const
+{
+    std::lock_guard lock(coreMutex_);
+    return started_;
+}
+
 std::optional<nav::FrameInfo> DiscSession::takeFrame(double seconds)
 {
     std::lock_guard lock(coreMutex_);

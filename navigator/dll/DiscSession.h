@@ -33,6 +33,8 @@ public:
     void start();
     // The graph stopped: with reset-on-stop the next start is a new first play.
     void stop();
+    // Playback has begun and not been reset since: commands have something to act on.
+    bool started() const;
     // The next frame to show, then playback moves on by its duration; nothing once
     // playback has ended.
     std::optional<nav::FrameInfo> takeFrame(double seconds);

@@ -91,6 +91,9 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
 HRESULT NavigatorFilter::command(PictureChange change, const std::function<nav::Status(nav::Navigator&)>& action,
                                  HRESULT notAvailable)
 {
+    // Until the graph first runs, and after a stop that resets, the navigator rests in the
+    // stop domain: a command now would be overtaken by first play.
+    if (!session_.started()) return VFW_E_DVD_INVALIDDOMAIN;
     const nav::Status status = session_.withCore([&](nav::Navigator& core) { return action(core); }, nav::Status::InvalidDomain);
     if (status == nav::Status::Ok && change != PictureChange::None) {
         std::lock_guard lock(mutex_);

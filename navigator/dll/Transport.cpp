@@ -135,7 +135,9 @@ Transport::Wake Transport::waitForChange(unsigned generation)
     std::unique_lock lock(mutex_);
     becomeIdle();
     const FILTER_STATE state = state_;
-    changed_.wait(lock, [&] { return state_ != state || (generation != generation_ && !flushing_); });
+    changed_.wait(lock, [&] {
+        return state_ == State_Stopped || state_ != state || (generation != generation_ && !flushing_);
+    });
     becomeBusy();
     if (state_ == State_Stopped) return Wake::Stopped;
     return generation != generation_ ? Wake::Flushed : Wake::Send;

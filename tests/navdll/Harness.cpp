@@ -148,6 +148,29 @@ DvdPlayback::DvdPlayback(bool addPlayerRenderer)
 DvdPlayback::~DvdPlayback()
 {
     if (graph) clear();
+    builder.Reset();
+    graph.Reset();
+    control.Reset();
+    events.Reset();
+    playerRenderer.Reset();
+    if (host_) DestroyWindow(host_);
+}
+
+void DvdPlayback::embedVideo()
+{
+    ComPtr<IVideoWindow> window = videoWindow();
+    if (!window) return;
+    if (!host_) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"NavigatorTestVideoHost";
+        RegisterClassW(&windowClass);
+        host_ = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 720, 576, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    }
+    window->put_Owner(reinterpret_cast<OAHWND>(host_));
+    window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
 }
 
 HRESULT DvdPlayback::render(const std::wstring& path, DWORD flags)

@@ -91,6 +91,10 @@ public:
     ComPtr<IDvdControl2> dvd() const;
     ComPtr<IDvdInfo2> info() const;
     ComPtr<IVideoWindow> videoWindow() const;
+    // Places the renderer's window inside a hidden window of the test's own, as the player
+    // places it inside its form. A top-level renderer window would make every teardown
+    // wait for a window manager that the test display does not have.
+    void embedVideo();
     // The filters of the graph with their class ids.
     std::vector<std::pair<ComPtr<IBaseFilter>, CLSID>> filters() const;
 
@@ -114,6 +118,8 @@ public:
 
 private:
     bool takeEvent(GraphEvent& event);
+
+    HWND host_ = nullptr;
 };
 
 }  // namespace navtest

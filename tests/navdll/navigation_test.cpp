@@ -1,0 +1,171 @@
+// Commands the player sends while a disc plays: jumps in time, menu buttons chosen on the
+// picture, stream choices, and the results for commands that cannot be carried out.
+
+#include "PlaybackTest.h"
+
+#include <algorithm>
+
+using namespace navtest;
+
+namespace {
+
+using Navigation = Playback;
+
+// A plain window the renderer's window is placed in, as the player places it.
+class HostWindow {
+public:
+    HostWindow()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"NavigatorTestHost";
+        RegisterClassW(&windowClass);
+        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, nullptr, nullptr,
+                                  windowClass.hInstance, nullptr);
+    }
+    ~HostWindow() { DestroyWindow(window_); }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    HWND handle() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Navigation, PlayAtTimeInTitleLandsAtTheRequestedSecond)
+{
+    playTitleOneTo(1);
+    DVD_HMSF_TIMECODE target{0, 0, 20, 0};
+    playback->seen.clear();
+    ASSERT_EQ(S_OK, dvd->PlayAtTimeInTitle(0, &target, DVD_CMD_FLAG_None, nullptr));
+    DVD_PLAYBACK_LOCATION2 location{};
+    ASSERT_EQ(S_OK, info->GetCurrentLocation(&location));
+    EXPECT_EQ(1u, location.TitleNum);
+    EXPECT_EQ(3u, location.ChapterNum) << "chapter 3 starts at 16 s";
+    EXPECT_EQ(20, location.TimeCode.bSeconds);
+    const auto time = playback->waitFor(EC_DVD_CURRENT_HMSF_TIME);
+    ASSERT_TRUE(time);
+    EXPECT_GE(secondsOf(*time), 20);
+    EXPECT_LE(secondsOf(*time), 21);
+    EXPECT_TRUE(std::any_of(playback->seen.begin(), playback->seen.end(), [](const GraphEvent& event) {
+        return event.code == EC_DVD_CHAPTER_START && event.param1 == 3;
+    }));
+
+    DVD_HMSF_TIMECODE beyond{0, 5, 0, 0};
+    EXPECT_EQ(E_INVALIDARG, dvd->PlayAtTimeInTitle(0, &beyond, DVD_CMD_FLAG_None, nullptr));
+    EXPECT_EQ(E_POINTER, dvd->PlayAtTimeInTitle(0, nullptr, DVD_CMD_FLAG_None, nullptr));
+}
+
+TEST_F(Navigation, MenuButtonsAreChosenByTheirPlaceInTheVideoWindow)
+{
+    HostWindow host;
+    ComPtr<IVideoWindow> window = playback->videoWindow();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(S_OK, window->put_Owner(reinterpret_cast<OAHWND>(host.handle())));
+    ASSERT_EQ(S_OK, window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS));
+    // Half the picture's size: the disc's 720 × 576 source lands in a 360 × 288 window.
+    ASSERT_EQ(S_OK, window->SetWindowPosition(0, 0, 360, 288));
+    runToMenu();
+
+    // The disc's buttons span x 116..604 and y 196..264 (first) and 316..384 (second).
+    ASSERT_EQ(S_OK, dvd->SelectAtPosition(POINT{180, 175}));
+    ULONG available = 0, current = 0;
+    ASSERT_EQ(S_OK, info->GetCurrentButton(&available, &current));
+    EXPECT_EQ(2u, available);
+    EXPECT_EQ(2u, current);
+    ULONG under = 0;
+    EXPECT_EQ(S_OK, info->GetButtonAtPosition(POINT{180, 115}, &under));
+    EXPECT_EQ(1u, under);
+    EXPECT_EQ(VFW_E_DVD_NO_BUTTON, info->GetButtonAtPosition(POINT{10, 10}, &under));
+    EXPECT_EQ(VFW_E_DVD_NO_BUTTON, dvd->SelectAtPosition(POINT{10, 10}));
+
+    ASSERT_EQ(S_OK, dvd->ActivateAtPosition(POINT{180, 115}));
+    const auto title = playback->waitFor(EC_DVD_TITLE_CHANGE);
+    ASSERT_TRUE(title);
+    EXPECT_EQ(1, title->param1) << "the first button plays title 1";
+    window->put_Owner(0);
+}
+
+TEST_F(Navigation, ButtonsByNumberAndDirection)
+{
+    runToMenu();
+    RECT rect{};
+    ASSERT_EQ(S_OK, info->GetButtonRect(2, &rect));
+    EXPECT_EQ(116, rect.left);
+    EXPECT_EQ(316, rect.top);
+    EXPECT_EQ(VFW_E_DVD_NO_BUTTON, info->GetButtonRect(3, &rect));
+
+    ASSERT_EQ(S_OK, dvd->SelectButton(1));
+    ASSERT_EQ(S_OK, dvd->SelectRelativeButton(DVD_Relative_Lower));
+    ULONG available = 0, current = 0;
+    ASSERT_EQ(S_OK, info->GetCurrentButton(&available, &current));
+    EXPECT_EQ(2u, current);
+    EXPECT_EQ(E_INVALIDARG, dvd->SelectRelativeButton(static_cast<DVD_RELATIVE_BUTTON>(9)));
+    ASSERT_EQ(S_OK, dvd->SelectAndActivateButton(2));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& event) { return event.param1 == 2; }));
+    EXPECT_EQ(VFW_E_DVD_NO_BUTTON, dvd->ActivateButton()) << "a title has no buttons";
+}
+
+TEST_F(Navigation, MenusAndStreamsOfTheTitle)
+{
+    playTitleOneTo(1);
+    ULONG available = 0, current = 0;
+    ASSERT_EQ(S_OK, info->GetCurrentAudio(&available, &current));
+    EXPECT_EQ(2u, available);
+    ASSERT_EQ(S_OK, dvd->SelectAudioStream(1, DVD_CMD_FLAG_None, nullptr));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_AUDIO_STREAM_CHANGE, [](const GraphEvent& event) { return event.param1 == 1; }));
+    ASSERT_EQ(S_OK, info->GetCurrentAudio(&available, &current));
+    EXPECT_EQ(1u, current);
+    EXPECT_FALSE(SUCCEEDED(dvd->SelectAudioStream(5, DVD_CMD_FLAG_None, nullptr)));
+
+    ASSERT_EQ(S_OK, dvd->SelectSubpictureStream(1, DVD_CMD_FLAG_None, nullptr));
+    ASSERT_EQ(S_OK, dvd->SetSubpictureState(TRUE, DVD_CMD_FLAG_None, nullptr));
+    BOOL disabled = TRUE;
+    ASSERT_EQ(S_OK, info->GetCurrentSubpicture(&available, &current, &disabled));
+    EXPECT_EQ(2u, available);
+    EXPECT_EQ(1u, current);
+    EXPECT_FALSE(disabled);
+
+    ASSERT_EQ(S_OK, dvd->ShowMenu(DVD_MENU_Root, DVD_CMD_FLAG_None, nullptr));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_DOMAIN_CHANGE, [](const GraphEvent& event) { return event.param1 == DVD_DOMAIN_VideoTitleSetMenu; }));
+    EXPECT_EQ(VFW_E_DVD_MENU_DOES_NOT_EXIST, dvd->ShowMenu(DVD_MENU_Angle, DVD_CMD_FLAG_None, nullptr));
+    EXPECT_EQ(E_INVALIDARG, dvd->ShowMenu(static_cast<DVD_MENU_ID>(1), DVD_CMD_FLAG_None, nullptr));
+    ASSERT_EQ(S_OK, dvd->Resume(DVD_CMD_FLAG_None, nullptr));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_DOMAIN_CHANGE, [](const GraphEvent& event) { return event.param1 == DVD_DOMAIN_Title; }));
+}
+
+TEST_F(Navigation, ChapterStepsAndTheirLimits)
+{
+    playTitleOneTo(1);
+    ASSERT_EQ(S_OK, dvd->PlayNextChapter(DVD_CMD_FLAG_None, nullptr));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_CHAPTER_START, [](const GraphEvent& event) { return event.param1 == 2; }));
+    ASSERT_EQ(S_OK, dvd->PlayChapter(4, DVD_CMD_FLAG_None, nullptr));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_CHAPTER_START, [](const GraphEvent& event) { return event.param1 == 4; }));
+    EXPECT_EQ(E_INVALIDARG, dvd->PlayChapter(9, DVD_CMD_FLAG_None, nullptr));
+    EXPECT_EQ(E_INVALIDARG, dvd->PlayTitle(7, DVD_CMD_FLAG_None, nullptr));
+    ASSERT_EQ(S_OK, dvd->PlayPrevChapter(DVD_CMD_FLAG_None, nullptr));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_CHAPTER_START, [](const GraphEvent& event) { return event.param1 == 3; }));
+}
+
+TEST_F(Navigation, CommandObjectsAndCommandEvents)
+{
+    playTitleOneTo(1);
+    ComPtr<IDvdCmd> command;
+    ASSERT_EQ(S_OK, dvd->PlayChapter(2, DVD_CMD_FLAG_SendEvents | DVD_CMD_FLAG_Block, &command));
+    ASSERT_TRUE(command);
+    EXPECT_EQ(S_OK, command->WaitForStart());
+    EXPECT_EQ(S_OK, command->WaitForEnd());
+    const auto end = playback->waitFor(EC_DVD_CMD_END);
+    ASSERT_TRUE(end);
+    EXPECT_EQ(S_OK, static_cast<HRESULT>(end->param2));
+    ComPtr<IDvdCmd> found;
+    EXPECT_EQ(S_OK, info->GetCmdFromEvent(end->param1, &found));
+    EXPECT_EQ(E_INVALIDARG, info->GetCmdFromEvent(end->param1 + 100, &found));
+    // A refused command hands back no command object.
+    ComPtr<IDvdCmd> refused;
+    EXPECT_EQ(E_INVALIDARG, dvd->PlayChapter(99, DVD_CMD_FLAG_None, &refused));
+    EXPECT_FALSE(refused);
+}
