@@ -192,10 +192,11 @@ HRESULT DvdControl::SelectParentalLevel(ULONG level)
     constexpr ULONG unrestricted = 0xFFFFFFFF;
     if (level != unrestricted && (level < 1 || level > 8)) return E_INVALIDARG;
     const int effective = level == unrestricted ? 8 : static_cast<int>(level);
-    HRESULT hr = S_OK;
-    if (filter_.session().hasDisc()) hr = act(PictureChange::None, [=](Navigator& core) { return core.setParentalLevel(effective); });
-    if (SUCCEEDED(hr)) filter_.updateSettings([=](PlayerSettings& settings) { settings.parentalLevel = level; });
-    return hr;
+    // A preference, taken in any domain, stopped or not.
+    const nav::Status status =
+        filter_.session().withCore([=](Navigator& core) { return core.setParentalLevel(effective); }, Status::Ok);
+    if (status == Status::Ok) filter_.updateSettings([=](PlayerSettings& settings) { settings.parentalLevel = level; });
+    return toResult(status);
 }
 
 HRESULT DvdControl::SelectParentalCountry(BYTE country[2])

@@ -4,6 +4,9 @@
 #include "PlaybackTest.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
 
 using namespace navtest;
 
@@ -168,4 +171,66 @@ TEST_F(Navigation, CommandObjectsAndCommandEvents)
     ComPtr<IDvdCmd> refused;
     EXPECT_EQ(E_INVALIDARG, dvd->PlayChapter(99, DVD_CMD_FLAG_None, &refused));
     EXPECT_FALSE(refused);
+}
+
+namespace {
+
+// The picture the renderer holds, as 32-bit pixels, top row first.
+std::vector<COLORREF> currentPicture(IBasicVideo& video, long& width, long& height)
+{
+    std::vector<COLORREF> picture;
+    // The platform's renderer here does not answer the size alone: offer room for any frame.
+    long size = 4 * 1024 * 1024;
+    std::vector<long> buffer(static_cast<size_t>(size) / sizeof(long));
+    if (FAILED(video.GetCurrentImage(&size, buffer.data()))) return picture;
+    const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(buffer.data());
+    if (header->biBitCount != 32) return picture;
+    width = header->biWidth;
+    height = std::abs(header->biHeight);
+    const auto* bits = reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize;
+    picture.resize(static_cast<size_t>(width) * height);
+    for (long y = 0; y < height; ++y) {
+        const long row = header->biHeight > 0 ? height - 1 - y : y;
+        for (long x = 0; x < width; ++x) {
+            const std::uint8_t* bgrx = bits + (static_cast<size_t>(row) * width + x) * 4;
+            picture[static_cast<size_t>(y) * width + x] = RGB(bgrx[2], bgrx[1], bgrx[0]);
+        }
+    }
+    return picture;
+}
+
+// Waits for the held picture to show the selected button's fill inside `filled` and the
+// background inside `plain`.
+bool showsSelection(IBasicVideo& video, POINT filled, POINT plain)
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        long width = 0, height = 0;
+        const std::vector<COLORREF> picture = currentPicture(video, width, height);
+        if (!picture.empty()) {
+            const COLORREF background = picture[10 * width + 10];
+            if (picture[filled.y * width + filled.x] != background && picture[plain.y * width + plain.x] == background)
+                return true;
+        }
+        pumpMessages(20);
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST_F(Navigation, APausedMenuShowsANewSelectionAtOnce)
+{
+    runToMenu();
+    ASSERT_TRUE(SUCCEEDED(playback->control->Pause()));
+    OAFilterState state = -1;
+    ASSERT_EQ(S_OK, playback->control->GetState(10000, &state));
+    ComPtr<IBasicVideo> video;
+    ASSERT_EQ(S_OK, playback->builder->GetDvdInterface(IID_IBasicVideo, reinterpret_cast<void**>(video.GetAddressOf())));
+
+    // Points inside each button, clear of its label.
+    const POINT first{130, 205}, second{130, 325};
+    ASSERT_EQ(S_OK, dvd->SelectButton(1));
+    EXPECT_TRUE(showsSelection(*video.Get(), first, second));
+    ASSERT_EQ(S_OK, dvd->SelectButton(2));
+    EXPECT_TRUE(showsSelection(*video.Get(), second, first));
 }
