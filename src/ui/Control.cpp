@@ -178,7 +178,7 @@ void Control::SetCursor(HCURSOR cursor)
     cursor_ = cursor;
     POINT point;
     // The pointer changes at once when it rests over the control, not at its next move.
-    if (GetCursorPos(&point) && WindowFromPoint(point) == Handle()) ::SetCursor(cursor);
+    if (GetCursorPos(&point) && ShowsPointerIn(WindowFromPoint(point))) ::SetCursor(cursor);
 }
 
 HFONT Control::Font() const
@@ -301,7 +301,7 @@ LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     case WM_SETCURSOR:
-        if (cursor_ && reinterpret_cast<HWND>(wParam) == Handle() && LOWORD(lParam) == HTCLIENT) {
+        if (cursor_ && ShowsPointerIn(reinterpret_cast<HWND>(wParam)) && LOWORD(lParam) == HTCLIENT) {
             ::SetCursor(*cursor_);
             return TRUE;
         }

@@ -89,6 +89,9 @@ protected:
     virtual void Resize();
     virtual void Click();
     virtual void DblClick();
+    // Whether a window under the pointer shows this control, so that the control's pointer
+    // applies there too (e.g. a window another component draws over the control).
+    virtual bool ShowsPointerIn(HWND window) const { return window == Handle(); }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Opens the context menu at a screen point; false when there is none to open.

@@ -341,12 +341,16 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_ACTIVATE:
-        // Plain windows forget the focused control on deactivation; give it back.
+        // Plain windows forget the focused control on deactivation; give it back, or give it
+        // to the first tab stop on the first activation, so keys reach a control at once.
         if (LOWORD(wParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
             if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
         } else if (lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_)) {
             ::SetFocus(lastFocus_);
+            return 0;
+        } else if (Control* first = NextTabStop(nullptr, false)) {
+            first->SetFocus();
             return 0;
         }
         break;

@@ -1,5 +1,7 @@
 #include "video/VideoWindow.h"
 
+#include <string_view>
+
 using graph::Check;
 
 namespace {
@@ -234,6 +236,19 @@ HRESULT TVideoWindow::QueryInterface(REFIID iid, void** object)
         return S_OK;
     }
     return renderer_ ? renderer_->QueryInterface(iid, object) : E_NOINTERFACE;
+}
+
+bool TVideoWindow::ShowsPointerIn(HWND window) const
+{
+    if (CustomControl::ShowsPointerIn(window)) return true;
+    // The renderer's own window lies over the control, or covers the screen, and so takes the
+    // pointer; it is ours when it is of this process and carries the component's name.
+    if (!videoWindow_ || !window) return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t caption[32] = {};
+    GetWindowTextW(window, caption, 32);
+    return process == GetCurrentProcessId() && caption == std::wstring_view(ComponentName);
 }
 
 void TVideoWindow::Resize()

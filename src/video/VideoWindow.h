@@ -55,6 +55,9 @@ private:
 
 class TVideoWindow : public ui::CustomControl, public graph::IFilterComponent, public graph::IGraphEventNotifier {
 public:
+    // The renderer filter's name in the graph and its window's caption.
+    static constexpr const wchar_t* ComponentName = L"VideoWindow";
+
     explicit TVideoWindow(ui::Window& parent, const ui::Bounds& bounds = {0, 0, 160, 120});
     ~TVideoWindow() override;
 
@@ -82,7 +85,7 @@ public:
     HRESULT QueryInterface(REFIID iid, void** object);
 
     ComPtr<IBaseFilter> GetFilter() override { return renderer_; }
-    std::wstring GetName() override { return L"VideoWindow"; }
+    std::wstring GetName() override { return ComponentName; }
     void NotifyFilter(graph::TFilterOperation operation, int param) override;
 
     void GraphEvent(long code, LONG_PTR param1, LONG_PTR param2) override;
@@ -93,6 +96,7 @@ protected:
     void MouseMove(ui::ShiftState shift, int x, int y) override;
     void MouseUp(ui::MouseButton button, ui::ShiftState shift, int x, int y) override;
     void Resize() override;
+    bool ShowsPointerIn(HWND window) const override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

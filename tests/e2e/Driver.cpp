@@ -97,19 +97,6 @@ std::wstring WindowsPath(std::wstring path)
 
 std::wstring EnvPath(const char* name) { return WindowsPath(Env(name)); }
 
-void TypeText(const std::wstring& text)
-{
-    for (wchar_t ch : text) {
-        INPUT input[2]{};
-        input[0].type = input[1].type = INPUT_KEYBOARD;
-        input[0].ki.wScan = input[1].ki.wScan = ch;
-        input[0].ki.dwFlags = KEYEVENTF_UNICODE;
-        input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
-        SendInput(2, input, sizeof(INPUT));
-    }
-    Sleep(100);
-}
-
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG end = GetTickCount64() + timeoutMs;

@@ -49,7 +49,6 @@ void MoveTo(POINT screen);
 void Click(POINT screen, bool right = false);
 void DoubleClick(POINT screen);
 void PressKey(WORD key, bool alt = false);
-void TypeText(const std::wstring& text);
 // A Unix path of the test environment as the player sees it (drive Z:).
 std::wstring WindowsPath(std::wstring path);
 std::wstring EnvPath(const char* name);

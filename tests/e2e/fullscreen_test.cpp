@@ -6,13 +6,14 @@ using namespace e2e;
 
 namespace {
 
-// The renderer's window once it has left the video window to cover the whole screen.
+// The renderer's window (captioned with its filter's name) once it has left the video window
+// to cover the whole screen.
 HWND FullScreenPicture(const Player& player)
 {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     for (HWND window : player.TopLevelWindows()) {
         RECT rect = ScreenRect(window);
-        if (rect.left == 0 && rect.top == 0 && rect.right == width && rect.bottom == height)
+        if (Text(window) == L"VideoWindow" && rect.left == 0 && rect.top == 0 && rect.right == width && rect.bottom == height)
             return window;
     }
     return nullptr;
@@ -41,7 +42,6 @@ TEST(FullScreen, DoubleClickAltEnterAndMenu)
     EXPECT_TRUE(ToolButtonChecked(bar.ToolBar(), tbFullScreen));
     const LONG style = GetWindowLongW(FullScreenPicture(player), GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME), 0);
-    EXPECT_EQ(GetWindowLongW(FullScreenPicture(player), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     Screenshot("fullscreen");
 
     // Left alone, the pointer hides; a move brings it back.
@@ -50,25 +50,29 @@ TEST(FullScreen, DoubleClickAltEnterAndMenu)
     MoveTo({410, 410});
     EXPECT_TRUE(WaitFor([] { return !PointerHidden(); }, 3000));
 
-    PressKey(VK_RETURN, true);
+    DoubleClick({410, 410});
     ASSERT_TRUE(WaitFor([&] { return FullScreenPicture(player) == nullptr; }));
     EXPECT_FALSE(ToolButtonChecked(bar.ToolBar(), tbFullScreen));
-    const RECT back = ScreenRect(video);
-    EXPECT_EQ(back.left, windowed.left);
-    EXPECT_EQ(back.right, windowed.right);
+    EXPECT_EQ(ScreenRect(video).left, windowed.left);
+    EXPECT_EQ(ScreenRect(video).right, windowed.right);
 
-    // Alt+Enter on the control bar enters full screen on top of everything.
-    bar.Press(tbMute);
-    bar.Press(tbMute);
+    // Alt+Enter on the picture.
+    Click(PicturePoint(video, 20, 20));
     PressKey(VK_RETURN, true);
     ASSERT_TRUE(WaitFor([&] { return FullScreenPicture(player) != nullptr; }));
-    EXPECT_NE(GetWindowLongW(FullScreenPicture(player), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
-    // The context menu's "Toggle fullscreen" leaves it again.
+    // The control bar's context menu: "Toggle fullscreen" is its last item.
     RECT barRect = ScreenRect(bar.Window());
-    Click({barRect.left + 536, barRect.top + 12}, true);
+    Click({barRect.right - 140, barRect.bottom - 50}, true);
     ASSERT_TRUE(WaitFor([] { return OpenPopupMenu() != nullptr; }));
     ChoosePopupItem(6);
+    ASSERT_TRUE(WaitFor([&] { return FullScreenPicture(player) == nullptr; }));
+
+    // Alt+Enter on the control bar; a double-click on the picture leaves again.
+    Click({barRect.right - 140, barRect.bottom - 50});
+    PressKey(VK_RETURN, true);
+    ASSERT_TRUE(WaitFor([&] { return FullScreenPicture(player) != nullptr; }));
+    DoubleClick({640, 900});
     EXPECT_TRUE(WaitFor([&] { return FullScreenPicture(player) == nullptr; }));
     EXPECT_TRUE(player.Close());
 }

@@ -14,11 +14,12 @@ void OpenFile(const Player& player, const ControlBar& bar, const std::wstring& p
     HWND dialog = WaitForDialog(player, L"Open");
     ASSERT_NE(dialog, nullptr);
     Screenshot("open-dialog");
-    // The file name box has the focus and holds "VIDEO_TS.IFO".
-    PressKey('A', false);
-    for (int i = 0; i < 40; ++i) PressKey(VK_BACK);
-    TypeText(path);
-    PressKey(VK_RETURN);
+    // The file name box (cmb13) takes the path; typing would race the box's completion list.
+    HWND nameBox = GetDlgItem(dialog, 0x47C);
+    if (!nameBox) nameBox = GetDlgItem(dialog, 0x480);
+    ASSERT_NE(nameBox, nullptr);
+    SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
 }
 
@@ -45,11 +46,14 @@ TEST(Open, FixtureDiscAndAFileThatIsNoDisc)
         fclose(file);
     }
     OpenFile(player, bar, notADisc);
+    // Tearing the finished playback down must not hang the control bar.
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(bar.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
     HWND box = WaitForDialog(player, L"Error");
+    Screenshot("open-not-a-disc");
     ASSERT_NE(box, nullptr);
     EXPECT_NE(AllStaticText(box).find(L"The specified DVD volume to be played does not exist."),
               std::wstring::npos);
-    Screenshot("open-not-a-disc");
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     EXPECT_TRUE(player.Running());
