@@ -18,7 +18,11 @@ void OpenFile(const Player& player, const ControlBar& bar, const std::wstring& p
     HWND nameBox = GetDlgItem(dialog, 0x47C);
     if (!nameBox) nameBox = GetDlgItem(dialog, 0x480);
     ASSERT_NE(nameBox, nullptr);
+    // The dialog fills the box with the default name as it settles: set ours after that.
+    ASSERT_TRUE(WaitFor([&] { return Text(nameBox) == L"VIDEO_TS.IFO"; }));
+    Sleep(500);
     SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ASSERT_EQ(Text(nameBox), path);
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
 }

@@ -72,3 +72,23 @@ TEST(Playback, ChapterStepsChapterMenuAndSeekBar)
     }));
     EXPECT_TRUE(player.Close());
 }
+
+TEST(Playback, StopAfterTheDiscEnds)
+{
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+    PlayFirstTitle(player, bar);
+
+    // The last chapter runs out; the navigator ends playback by itself.
+    for (int i = 0; i < 3; ++i) bar.Press(tbNextChapter);
+    ASSERT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 4"; }));
+    const int length = SliderMax(bar.SeekBar());
+    ASSERT_TRUE(WaitFor([&] { return bar.ElapsedSeconds() >= length - 1; }, 15000));
+    Sleep(2000);
+
+    bar.Press(tbStop);
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(bar.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
+    EXPECT_TRUE(player.Close());
+}
