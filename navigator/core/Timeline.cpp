@@ -48,16 +48,21 @@ int Timeline::resolve(int cell) const
     return firstCell + std::clamp(angle_, 1, angles) - 1;
 }
 
+// Damaged block marks can make a block's first and last cells disagree, so that resolving the
+// next block leads back to an earlier cell: steps always move on, or walks would never end.
 int Timeline::next(int cell) const
 {
     int after = (inAngleBlock(cell) ? blockLast(cell) : cell) + 1;
-    return resolve(after);
+    int resolved = resolve(after);
+    return resolved > cell || resolved == 0 ? resolved : after;
 }
 
 int Timeline::previous(int cell) const
 {
     int before = (inAngleBlock(cell) ? blockFirst(cell) : cell) - 1;
-    return before < 1 ? 0 : resolve(blockFirst(before));
+    if (before < 1) return 0;
+    int resolved = resolve(blockFirst(before));
+    return resolved >= 1 && resolved < cell ? resolved : before;
 }
 
 int Timeline::program(int cell) const

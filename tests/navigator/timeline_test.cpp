@@ -23,6 +23,24 @@ nav::Pgc angleChain()
     return p;
 }
 
+TEST(Timeline, DisagreeingBlockMarksStillMoveOn)
+{
+    // The first cell ends a block that the second claims to continue.
+    nav::Pgc p = navtest::sequentialPgc({1, 1, 1});
+    p.cells[0].blockType = p.cells[1].blockType = BlockType::Angle;
+    p.cells[0].blockMode = BlockMode::Last;
+    p.cells[1].blockMode = BlockMode::Inside;
+    for (int angle = 1; angle <= 2; ++angle) {
+        Timeline t(p, angle);
+        for (int c = 1; c <= 3; ++c) {
+            EXPECT_TRUE(t.next(c) == 0 || t.next(c) > c) << c;
+            EXPECT_LT(t.previous(c), c) << c;
+        }
+        EXPECT_GT(t.length(), 0);
+        EXPECT_LE(t.length(), 3.0);
+    }
+}
+
 TEST(Timeline, AnAngleBlockPlaysOneCellForTheAngle)
 {
     nav::Pgc p = angleChain();
