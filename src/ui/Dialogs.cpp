@@ -28,7 +28,9 @@ std::wstring PlatformFilter(const std::wstring& filter)
 int PlatformDialogs::MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                                 UINT type)
 {
-    return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+    // Qualified: <windows.h> renames this member to MessageBoxW as well, and an unqualified
+    // call would resolve to the member itself through the string conversions.
+    return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
 bool PlatformDialogs::OpenFile(HWND owner, OpenFileRequest& request)
