@@ -62,8 +62,7 @@ NavigatorFilter::NavigatorFilter()
     : video_(*this, videoPinName, 3), audio_(*this, audioPinName, 8), control_(*this), info_(*this)
 {
     // Until a disc says otherwise: 525/60 video and 48 kHz sound.
-    video_.setMediaType(rgb32VideoType(720, 480, frameDuration(60)));
-    audio_.setMediaType(pcmAudioType(48000, 2));
+    offerFormats(720, 480, 60, 48000);
 }
 
 NavigatorFilter::~NavigatorFilter()
@@ -82,10 +81,16 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
     const nav::VideoInfo video = opened.navigator->videoAttributes();
     const nav::AudioInfo audio = opened.navigator->audioAttributes(0);
     // Pins already connected keep their format; frames are then drawn at that size.
-    video_.setMediaType(rgb32VideoType(video.sourceWidth, video.sourceHeight, frameDuration(video.frameRate)));
-    audio_.setMediaType(pcmAudioType(audio.frequency > 0 ? audio.frequency : 48000, 2));
+    offerFormats(video.sourceWidth, video.sourceHeight, video.frameRate, audio.frequency > 0 ? audio.frequency : 48000);
     session_.open(std::move(opened.navigator), folder);
     return S_OK;
+}
+
+void NavigatorFilter::offerFormats(int width, int height, int fieldRate, int frequency)
+{
+    video_.setMediaType(rgb32VideoType(width, height, frameDuration(fieldRate)), width * height * 4);
+    const MediaType sound = pcmAudioType(frequency, 2);
+    audio_.setMediaType(sound, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(sound.get().pbFormat)));
 }
 
 HRESULT NavigatorFilter::command(PictureChange change, const std::function<nav::Status(nav::Navigator&)>& action,

@@ -78,6 +78,8 @@ public:
 private:
     ~NavigatorFilter() override;
 
+    // The pins' formats for the next connection: RGB32 frames and 16-bit stereo PCM.
+    void offerFormats(int width, int height, int fieldRate, int frequency);
     HRESULT pauseFromStopped();
     void stopStreaming();
     void flushDownstream();

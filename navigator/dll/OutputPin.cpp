@@ -12,10 +12,12 @@ OutputPin::OutputPin(IBaseFilter& filter, std::wstring name, long buffers)
 {
 }
 
-void OutputPin::setMediaType(const MediaType& type)
+void OutputPin::setMediaType(const MediaType& type, long bufferBytes)
 {
     std::lock_guard lock(mutex_);
-    if (!connected_) type_ = type;
+    if (connected_) return;
+    type_ = type;
+    bufferBytes_ = bufferBytes;
 }
 
 bool OutputPin::isConnected() const
@@ -95,10 +97,12 @@ HRESULT OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type)
     if (!receivePin) return E_POINTER;
     if (!filterStopped()) return VFW_E_NOT_STOPPED;
     MediaType offered;
+    long bufferBytes = 0;
     {
         std::lock_guard lock(mutex_);
         if (connected_) return VFW_E_ALREADY_CONNECTED;
         offered = type_;
+        bufferBytes = bufferBytes_;
     }
     if (type && !offered.acceptsPartial(*type)) return VFW_E_TYPE_NOT_ACCEPTED;
 
@@ -111,7 +115,7 @@ HRESULT OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type)
     ComPtr<IMemInputPin> input;
     ComPtr<IMemAllocator> allocator;
     hr = receivePin->QueryInterface(IID_PPV_ARGS(&input));
-    if (SUCCEEDED(hr)) hr = negotiateAllocator(*input.Get(), offered.get().lSampleSize, allocator);
+    if (SUCCEEDED(hr)) hr = negotiateAllocator(*input.Get(), bufferBytes, allocator);
     if (FAILED(hr)) {
         receivePin->Disconnect();
         return hr;
@@ -123,13 +127,13 @@ HRESULT OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type)
     return S_OK;
 }
 
-HRESULT OutputPin::negotiateAllocator(IMemInputPin& input, ULONG sampleSize, ComPtr<IMemAllocator>& chosen)
+HRESULT OutputPin::negotiateAllocator(IMemInputPin& input, long bufferBytes, ComPtr<IMemAllocator>& chosen)
 {
     ALLOCATOR_PROPERTIES required{};
     input.GetAllocatorRequirements(&required);
     ALLOCATOR_PROPERTIES wanted{};
     wanted.cBuffers = std::max(required.cBuffers, buffers_);
-    wanted.cbBuffer = std::max(required.cbBuffer, static_cast<long>(sampleSize));
+    wanted.cbBuffer = std::max(required.cbBuffer, bufferBytes);
     wanted.cbAlign = std::max(required.cbAlign, 1L);
     wanted.cbPrefix = required.cbPrefix;
 

@@ -17,8 +17,8 @@ public:
     OutputPin(const OutputPin&) = delete;
     OutputPin& operator=(const OutputPin&) = delete;
 
-    // The type offered at the next connection.
-    void setMediaType(const MediaType& type);
+    // The type offered at the next connection, and the size of the buffers it needs.
+    void setMediaType(const MediaType& type, long bufferBytes);
     bool isConnected() const;
     // The filter the connected pin belongs to, for the renderer's own interfaces.
     ComPtr<IBaseFilter> connectedFilter() const;
@@ -57,7 +57,7 @@ public:
 
 private:
     bool filterStopped() const;
-    HRESULT negotiateAllocator(IMemInputPin& input, ULONG sampleSize, ComPtr<IMemAllocator>& chosen);
+    HRESULT negotiateAllocator(IMemInputPin& input, long bufferBytes, ComPtr<IMemAllocator>& chosen);
     void dropConnection();
 
     IBaseFilter& filter_;
@@ -65,6 +65,7 @@ private:
     const long buffers_;
     mutable std::mutex mutex_;
     MediaType type_;
+    long bufferBytes_ = 0;
     ComPtr<IPin> connected_;
     ComPtr<IMemInputPin> input_;
     ComPtr<IMemAllocator> allocator_;

@@ -67,8 +67,13 @@ void StreamWorker::run()
         REFERENCE_TIME duration = 0;
         const HRESULT hr = sendOne(next, generation, discontinuity, duration);
         if (hr == S_OK && duration == 0) {
-            pin_.deliverEndOfStream();
-            ended = true;
+            // An end found after a jump the thread has not caught up with yet is told
+            // once it has: telling it now would make downstream end twice.
+            if (transport_.beginDelivery(generation)) {
+                pin_.deliverEndOfStream();
+                transport_.endDelivery();
+                ended = true;
+            }
         } else if (hr == S_OK) {
             next += duration;
             discontinuity = false;

@@ -2,6 +2,7 @@
 
 #include "Enumerators.h"
 #include "MediaType.h"
+#include "SampleProducers.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,14 @@ TEST(MediaTypes, AudioIsSixteenBitPcm)
     EXPECT_EQ(16, format->wBitsPerSample);
     EXPECT_EQ(4, format->nBlockAlign);
     EXPECT_EQ(192000u, format->nAvgBytesPerSec);
+}
+
+TEST(MediaTypes, AudioTravelsInBuffersOfFortyMilliseconds)
+{
+    const MediaType type = pcmAudioType(48000, 2);
+    EXPECT_EQ(1920 * 4, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(type.get().pbFormat)));
+    const MediaType high = pcmAudioType(96000, 2);
+    EXPECT_EQ(3840 * 4, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(high.get().pbFormat)));
 }
 
 TEST(MediaTypes, CopiesOwnTheirFormat)

@@ -125,16 +125,26 @@ TEST_F(Transport, TimeEventsComeOncePerSecondAtNormalSpeedAndFasterAtFourTimes)
     EXPECT_LT(titlePace, 5.5);
 }
 
-TEST_F(Transport, TheEndOfPlaybackReachesTheRenderers)
+TEST_F(Transport, EachRendererSeesTheEndOfPlaybackOnceAndOnlyThen)
 {
-    // Title 2 lasts eight seconds and returns to the menu; stopping the navigator itself
-    // ends the stream instead.
-    runToMenu();
-    ASSERT_EQ(S_OK, dvd->PlayTitle(2, DVD_CMD_FLAG_None, nullptr));
-    ASSERT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& event) { return event.param1 == 2; }));
+    // Each renderer's own end-of-stream notice, instead of the graph's summary.
+    ASSERT_EQ(S_OK, playback->events->CancelDefaultHandling(EC_COMPLETE));
+    playTitleOneTo(2);
+    EXPECT_TRUE(std::none_of(playback->seen.begin(), playback->seen.end(), [](const GraphEvent& event) { return event.code == EC_COMPLETE; }))
+        << "both streams run while the title plays";
+
+    // Stopping the navigator itself ends both streams.
+    playback->seen.clear();
     ASSERT_EQ(S_OK, dvd->Stop());
-    EXPECT_TRUE(playback->waitFor(EC_COMPLETE)) << "both renderers saw the end of the stream";
-    // A new command after the end plays again.
+    ASSERT_TRUE(playback->waitFor(EC_COMPLETE));
+    playback->collect(1500);
+    std::vector<LONG_PTR> ended;
+    for (const GraphEvent& event : playback->seen)
+        if (event.code == EC_COMPLETE) ended.push_back(event.param2);
+    ASSERT_EQ(2u, ended.size());
+    EXPECT_NE(ended[0], ended[1]);
+
+    // A new run plays again from first play.
     playback->seen.clear();
     ASSERT_TRUE(SUCCEEDED(playback->control->Stop()));
     ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
