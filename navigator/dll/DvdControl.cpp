@@ -218,8 +218,7 @@ HRESULT DvdControl::SelectKaraokeAudioPresentationMode(ULONG)
 HRESULT DvdControl::SelectVideoModePreference(ULONG mode)
 {
     if (mode > DISPLAY_4x3_LETTERBOX_PREFERRED) return E_INVALIDARG;
-    filter_.updateSettings([=](PlayerSettings& settings) { settings.videoModePreference = mode; });
-    return S_OK;
+    return S_OK;  // the pictures are drawn in the source's shape whatever the display prefers
 }
 
 HRESULT DvdControl::SetDVDDirectory(LPCWSTR path)
@@ -275,13 +274,11 @@ HRESULT DvdControl::SetOption(DVD_OPTION_FLAG option, BOOL on)
 {
     switch (option) {
     case DVD_ResetOnStop: filter_.session().setResetOnStop(on != FALSE); return S_OK;
-    case DVD_NotifyParentalLevelChange:
-        filter_.updateSettings([=](PlayerSettings& settings) { settings.notifyParentalLevelChange = on != FALSE; });
-        return S_OK;
     case DVD_HMSF_TimeCodeEvents: filter_.session().setHmsfTimeEvents(on != FALSE); return S_OK;
-    case DVD_AudioDuringFFwdRew:
-        filter_.updateSettings([=](PlayerSettings& settings) { settings.audioDuringScan = on != FALSE; });
-        return S_OK;
+    // The core never asks for a parental level change, and the sound is silence at every
+    // speed: both options hold without anything to do.
+    case DVD_NotifyParentalLevelChange:
+    case DVD_AudioDuringFFwdRew: return S_OK;
     }
     return E_INVALIDARG;
 }

@@ -320,10 +320,9 @@ HRESULT DvdInfo::GetState(IDvdState** state)
     return E_NOTIMPL;  // bookmarks need the core to save and restore its registers
 }
 
-HRESULT DvdInfo::GetMenuLanguages(LCID* languages, ULONG, ULONG* actual)
+HRESULT DvdInfo::GetMenuLanguages(LCID*, ULONG, ULONG* actual)
 {
     if (!actual) return E_POINTER;
-    (void)languages;
     *actual = 0;  // the core does not list the menus' languages
     return S_OK;
 }

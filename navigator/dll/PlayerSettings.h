@@ -13,9 +13,6 @@ struct PlayerSettings {
     DVD_AUDIO_LANG_EXT audioExtension = DVD_AUD_EXT_NotSpecified;
     LCID subpictureLanguage = 0;
     DVD_SUBPICTURE_LANG_EXT subpictureExtension = DVD_SP_EXT_NotSpecified;
-    ULONG videoModePreference = 0;
-    bool notifyParentalLevelChange = false;
-    bool audioDuringScan = true;
 };
 
 }  // namespace lumanav
