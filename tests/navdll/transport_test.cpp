@@ -150,3 +150,33 @@ TEST_F(Transport, EachRendererSeesTheEndOfPlaybackOnceAndOnlyThen)
     ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
     EXPECT_TRUE(playback->waitFor(EC_DVD_DOMAIN_CHANGE, [](const GraphEvent& event) { return event.param1 == DVD_DOMAIN_VideoManagerMenu; }));
 }
+
+TEST_F(Transport, TimeEventsComeOnlyWhileAskedFor)
+{
+    playTitleOneTo(1);
+    ASSERT_EQ(S_OK, dvd->SetOption(DVD_HMSF_TimeCodeEvents, FALSE));
+    playback->collect(0);
+    playback->seen.clear();
+    playback->collect(1500);
+    EXPECT_TRUE(std::none_of(playback->seen.begin(), playback->seen.end(), [](const GraphEvent& event) {
+        return event.code == EC_DVD_CURRENT_HMSF_TIME;
+    }));
+    ASSERT_EQ(S_OK, dvd->SetOption(DVD_HMSF_TimeCodeEvents, TRUE));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME));
+}
+
+TEST_F(Transport, TheNavigatorsOwnPauseHoldsTheTitleWhileTheGraphRuns)
+{
+    playTitleOneTo(1);
+    ASSERT_EQ(S_OK, dvd->Pause(TRUE));
+    DVD_PLAYBACK_LOCATION2 held{}, later{};
+    ASSERT_EQ(S_OK, info->GetCurrentLocation(&held));
+    pumpMessages(1200);
+    ASSERT_EQ(S_OK, info->GetCurrentLocation(&later));
+    EXPECT_EQ(held.TimeCode.bSeconds, later.TimeCode.bSeconds);
+    EXPECT_EQ(held.TimeCode.bFrames, later.TimeCode.bFrames);
+    ASSERT_EQ(S_OK, dvd->Pause(FALSE));
+    EXPECT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [&](const GraphEvent& event) {
+        return secondsOf(event) > held.TimeCode.bSeconds;
+    }));
+}
