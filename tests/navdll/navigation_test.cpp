@@ -209,3 +209,23 @@ TEST_F(Navigation, APausedMenuShowsANewSelectionAtOnce)
     ASSERT_EQ(S_OK, dvd->SelectButton(2));
     EXPECT_TRUE(showsSelection(*video.Get(), second, first));
 }
+
+TEST_F(Navigation, TheRootMenusButtonLeadsIntoAChapterThatPlaysOn)
+{
+    playTitleOneTo(1);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_EQ(S_OK, dvd->ShowMenu(DVD_MENU_Root, DVD_CMD_FLAG_None, nullptr));
+        ASSERT_TRUE(playback->waitFor(EC_DVD_DOMAIN_CHANGE, [](const GraphEvent& event) {
+            return event.param1 == DVD_DOMAIN_VideoTitleSetMenu;
+        }));
+        // The root menu's first button jumps to chapter 3 of title 1.
+        ASSERT_EQ(S_OK, dvd->SelectAndActivateButton(1));
+        ASSERT_TRUE(playback->waitFor(EC_DVD_CHAPTER_START, [](const GraphEvent& event) { return event.param1 == 3; }));
+        const auto first = playback->waitFor(EC_DVD_CURRENT_HMSF_TIME);
+        ASSERT_TRUE(first);
+        EXPECT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [&](const GraphEvent& event) {
+            return secondsOf(event) >= secondsOf(*first) + 2;
+        }));
+    }
+}
