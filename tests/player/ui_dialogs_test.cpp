@@ -27,19 +27,22 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM param)
 {
     wchar_t className[32] = {};
     GetClassNameW(window, className, 32);
-    if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    if (lstrcmpW(className, L"#32770") != 0) return TRUE;
     *reinterpret_cast<HWND*>(param) = window;
     return FALSE;
 }
 
 // Plays the user: waits for the box the given thread shows, notes what it says and presses
-// `button`. Gives up after a while, so a box that never comes cannot hold the test up.
+// `button`. Gives up after a while, so a box that never comes cannot hold the test up; one
+// that exists is answered even if it never shows.
 void AnswerBox(DWORD thread, int button, ShownBox& seen, std::atomic<bool>& found)
 {
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    constexpr int attempts = 200;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         HWND box = nullptr;
         EnumThreadWindows(thread, FindDialog, reinterpret_cast<LPARAM>(&box));
-        if (box) {
+        // Its texts are in place once it shows.
+        if (box && (IsWindowVisible(box) || attempt == attempts - 1)) {
             wchar_t caption[256] = {};
             GetWindowTextW(box, caption, 256);
             seen.caption = caption;
