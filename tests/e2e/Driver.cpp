@@ -243,8 +243,6 @@ bool ToolButtonChecked(HWND toolbar, int index)
            SendMessageW(toolbar, TB_ISBUTTONPRESSED, button.idCommand, 0) != 0;
 }
 
-POINT Centre(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
-
 void MoveTo(POINT screen)
 {
     SetCursorPos(screen.x, screen.y);

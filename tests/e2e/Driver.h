@@ -52,7 +52,6 @@ void PressKey(WORD key, bool alt = false);
 // A Unix path of the test environment as the player sees it (drive Z:).
 std::wstring WindowsPath(std::wstring path);
 std::wstring EnvPath(const char* name);
-POINT Centre(const RECT& rect);
 
 // The pop-up menu the player has open, if any. Its items live in the player's process, out of
 // reach of this one under Wine, so tests pick them by position and check what they do.
