@@ -38,6 +38,22 @@ uint8_t AudioAttributes::bitsPerSample() const
     return static_cast<uint8_t>(16 + 4 * std::min<uint8_t>(quantization, 2));
 }
 
+DvdTime decodeDvdTime(std::span<const uint8_t, 4> b)
+{
+    auto bcd = [](uint8_t v) { return static_cast<uint8_t>((v >> 4) * 10 + (v & 0x0F)); };
+    DvdTime t;
+    t.hours = bcd(b[0]);
+    t.minutes = bcd(b[1]);
+    t.seconds = bcd(b[2]);
+    t.frames = bcd(b[3] & 0x3F);
+    switch (b[3] >> 6) {
+    case 1: t.frameRate = 25; break;
+    case 3: t.frameRate = 30; break;
+    default: t.frameRate = 0; break;
+    }
+    return t;
+}
+
 namespace {
 
 constexpr size_t SectorSize = 2048;
@@ -48,22 +64,9 @@ constexpr size_t MaxCommands = 255;
 // disc ever holds; everything decoded from one file is charged against this.
 constexpr size_t StructureBudget = size_t{64} << 20;
 
-uint8_t bcd(uint8_t b) { return static_cast<uint8_t>((b >> 4) * 10 + (b & 0x0F)); }
-
 DvdTime readTime(const ByteReader& r, size_t offset)
 {
-    DvdTime t;
-    t.hours = bcd(r.u8(offset));
-    t.minutes = bcd(r.u8(offset + 1));
-    t.seconds = bcd(r.u8(offset + 2));
-    const uint8_t f = r.u8(offset + 3);
-    t.frames = bcd(f & 0x3F);
-    switch (f >> 6) {
-    case 1: t.frameRate = 25; break;
-    case 3: t.frameRate = 30; break;
-    default: t.frameRate = 0; break;
-    }
-    return t;
+    return decodeDvdTime(r.bytes(offset, 4).first<4>());
 }
 
 std::string readLanguage(const ByteReader& r, size_t offset)

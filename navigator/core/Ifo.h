@@ -42,6 +42,9 @@ struct DvdTime {
     bool operator==(const DvdTime&) const = default;
 };
 
+// The four BCD bytes of a time as IFOs and NAV packs store them.
+DvdTime decodeDvdTime(std::span<const uint8_t, 4> bytes);
+
 // 32-bit user operation mask (1 = prohibited); the same layout the NAV packs use.
 namespace uop {
 inline constexpr uint32_t TimePlay = 1u << 0;

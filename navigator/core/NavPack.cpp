@@ -6,6 +6,8 @@ namespace nav {
 namespace {
 
 constexpr std::size_t PciSize = 0x3D3;
+constexpr std::size_t DsiSector = 0x400;
+constexpr std::size_t DsiSize = 0x3F9;
 constexpr std::size_t ButtonTable = 0x8E;
 constexpr std::size_t ButtonEntrySize = 18;
 constexpr int ButtonSlots = 36;
@@ -39,6 +41,26 @@ std::uint32_t u32(std::span<const std::uint8_t> p, std::size_t at)
         std::uint32_t{p[at + 2]} << 8 | p[at + 3];
 }
 
+// The DSI packet follows the PCI at a fixed place; packs without one search nothing.
+VobuSearch readSearch(std::span<const std::uint8_t> sector)
+{
+    VobuSearch s;
+    if (sector.size() < DsiSector + 7 + DsiSize || !startCode(sector, DsiSector, 0xBF) ||
+        sector[DsiSector + 6] != 0x01)
+        return s;
+    std::span<const std::uint8_t> dsi = sector.subspan(DsiSector + 7, DsiSize);
+    s.lastSector = u32(dsi, 0x08);
+    std::uint16_t unit = static_cast<std::uint16_t>(dsi[0x20] << 8 | dsi[0x21]);
+    s.interleaved = (unit & 0x4000) != 0;
+    s.unitEnd = (unit & 0x1000) != 0;
+    s.nextUnit = u32(dsi, 0x26);
+    for (std::size_t i = 0; i < s.forward.size(); ++i) {
+        std::uint32_t to = u32(dsi, 0xEE + 4 * i) & 0x3FFFFFFF;
+        s.forward[i] = to == 0x3FFFFFFF ? 0 : to;
+    }
+    return s;
+}
+
 MenuButton readButton(std::span<const std::uint8_t> entry, int number)
 {
     std::uint64_t area = 0;
@@ -67,7 +89,12 @@ std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector)
 
     NavPack pack;
     pack.prohibitedUops = u32(pci, 0x08);
-    if ((pci[0x61] & 3) == 0) return pack;  // no highlight
+    pack.startPtm = u32(pci, 0x0C);
+    pack.endPtm = u32(pci, 0x10);
+    pack.cellTime = decodeDvdTime(pci.subspan(0x18).first<4>());
+    pack.search = readSearch(sector);
+    pack.highlight = static_cast<Highlight>(pci[0x61] & 3);
+    if (pack.highlight == Highlight::None) return pack;
 
     // With several button groups (one per display mode) the first serves the normal picture.
     int groups = std::max(1, pci[0x6E] >> 4 & 3);

@@ -91,6 +91,26 @@ void Navigator::advance(double seconds)
     playback_->advance(seconds);
 }
 
+std::optional<Vobu> Navigator::read()
+{
+    return playback_->read();
+}
+
+unsigned Navigator::generation() const
+{
+    return playback_->generation();
+}
+
+void Navigator::presented(unsigned generation, double seconds)
+{
+    playback_->presented(generation, seconds);
+}
+
+void Navigator::elapse(double seconds)
+{
+    playback_->elapse(seconds);
+}
+
 std::vector<Event> Navigator::takeEvents()
 {
     return playback_->takeEvents();
@@ -416,7 +436,7 @@ Location Navigator::location() const
     l.title = playback_->title();
     l.chapter = playback_->chapter();
     if (playback_->pgc())
-        l.time = timecodeOf(playback_->titleTime(), playback_->timeline().frameRate());
+        l.time = timecodeOf(playback_->presentedTime(), playback_->timeline().frameRate());
     return l;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ namespace nav {
 
 class Playback;
 struct Disc;
+struct Vobu;
 enum class VobSet;
 
 // Reads whole sectors of a title set's menu or title VOBs (title set 0: the video manager).
@@ -183,8 +185,19 @@ public:
     // Playback as when the disc is inserted: the first-play program chain.
     void start();
     void stop();
-    // Moves playback on by this much presentation time at the current rate.
+    // Moves playback on by this much presentation time at the current rate, without
+    // pictures: time alone carries playback through the cells.
     void advance(double seconds);
+    // Playback with pictures: the next VOBU to decode, in play order; cells, chapters,
+    // buttons and stills follow what is read. Nothing while a still holds or once stopped.
+    std::optional<Vobu> read();
+    // Jumps change it; what was read under an older one belongs to the past.
+    unsigned generation() const;
+    // The picture of a VOBU of this generation showing this title time is on screen: the
+    // time the player is told.
+    void presented(unsigned generation, double seconds);
+    // Clock time for stills and the navigation timer while playback follows the pictures.
+    void elapse(double seconds);
     std::vector<Event> takeEvents();
     void setHmsfTimeEvents(bool on);
 

@@ -196,6 +196,9 @@ void Playback::stop()
 
 void Playback::stopHere()
 {
+    ++generation_;
+    presented_.reset();
+    next_.reset();
     leaveStill();
     pgc_.reset();
     cell_ = 0;
@@ -206,18 +209,29 @@ void Playback::stopHere()
     report();
 }
 
+// True when the time went to a still or the navigation timer: the picture does not move.
+bool Playback::elapseTimers(double seconds)
+{
+    if (vm_.tick(seconds) && domain_ == Domain::Title && vm_.sprm(sprm::NavTimerPgc)) {
+        follow({LinkKind::Pgc, vm_.sprm(sprm::NavTimerPgc)});
+        return true;
+    }
+    if (!still()) return false;
+    if (stillLeft_ >= 0 && (stillLeft_ -= seconds) <= 0) endStill();
+    report();
+    return true;
+}
+
+void Playback::elapse(double seconds)
+{
+    if (domain_ == Domain::Stop || !pgc_ || seconds <= 0) return;
+    if (!elapseTimers(seconds)) report();
+}
+
 void Playback::advance(double seconds)
 {
     if (domain_ == Domain::Stop || !pgc_ || seconds <= 0) return;
-    if (vm_.tick(seconds) && domain_ == Domain::Title && vm_.sprm(sprm::NavTimerPgc)) {
-        follow({LinkKind::Pgc, vm_.sprm(sprm::NavTimerPgc)});
-        return;
-    }
-    if (still()) {
-        if (stillLeft_ >= 0 && (stillLeft_ -= seconds) <= 0) endStill();
-        report();
-        return;
-    }
+    if (elapseTimers(seconds)) return;
     double delta = seconds * rate_;
     if (delta < 0) {
         stepBack(delta);
@@ -239,6 +253,56 @@ void Playback::advance(double seconds)
         if (domain_ != Domain::Stop && !still()) offset_ += over;
     }
     report();
+}
+
+std::optional<Vobu> Playback::read()
+{
+    for (int n = 0; n < MaxCellsPerStep; ++n) {
+        if (domain_ == Domain::Stop || !pgc_ || !cell_ || still()) return std::nullopt;
+        if (std::optional<Vobu> vobu = readVobu()) return vobu;
+        // The cell has been read: on to whatever the disc plays after it, without a jump.
+        unsigned before = entries_;
+        reading_ = true;
+        follow(finishCell());
+        reading_ = false;
+        if (entries_ == before) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<Vobu> Playback::readVobu()
+{
+    const CellPlayback& c = pgc_->cells[cell_ - 1];
+    const VobuReader sectors = vobuReader();
+    while (next_) {
+        auto found = sectors.findNavPack(*next_, c.lastSector);
+        if (!found) break;
+        auto& [at, pack] = *found;
+        next_ = followingVobu(at, pack, c);
+        std::uint32_t count = std::min({pack.search.lastSector, c.lastSector - at, MaxVobuSectors - 1}) + 1;
+        Vobu vobu;
+        vobu.sectors.resize(std::size_t{count} * SectorBytes);
+        if (!sectors.read(at, vobu.sectors)) continue;  // a damaged VOBU: on to the next
+        vobu.generation = generation_;
+        vobu.sector = at;
+        vobu.startPtm = pack.startPtm;
+        vobu.endPtm = pack.endPtm;
+        vobu.scrambled = scrambled(vobu.sectors);
+        offset_ = std::clamp(pack.cellTime.totalSeconds(), 0.0, timeline().duration(cell_));
+        vobu.time = titleOffset() + timeline().start(cell_) + offset_;
+        takeNavPack(std::move(pack));
+        report();
+        return vobu;
+    }
+    next_.reset();
+    return std::nullopt;
+}
+
+void Playback::presented(unsigned generation, double seconds)
+{
+    if (generation != generation_ || domain_ == Domain::Stop) return;
+    presented_ = seconds;
+    reportTime();
 }
 
 // Backward scan runs commands of no cell; at the start of the title it settles into normal
@@ -521,10 +585,16 @@ Link Playback::startCells(int program)
 Link Playback::enterCell(int cell, double offset)
 {
     leaveStill();
+    if (!reading_) {
+        ++generation_;
+        presented_.reset();
+    }
     cell_ = cell;
     offset_ = offset;
     ++entries_;
     loadNavPack();
+    const CellPlayback& c = pgc_->cells[cell - 1];
+    next_ = offset > 0 ? vobuReader().seek(c, offset) : c.firstSector;
     Timeline tl = timeline();
     reportChapter(offset == 0 && tl.programEntry(tl.program(cell)) == cell);
     if (navPack_.forcedActivate) {
@@ -537,19 +607,32 @@ Link Playback::enterCell(int cell, double offset)
     return {};
 }
 
-void Playback::loadNavPack()
+VobuReader Playback::vobuReader() const
 {
-    navPack_ = {};
-    const CellPlayback& c = pgc_->cells[cell_ - 1];
-    std::vector<std::uint8_t> sector(SectorBytes);
     bool menus = domain_ != Domain::Title;
     unsigned titleSet =
         domain_ == Domain::VideoTitleSetMenu || domain_ == Domain::Title ? titleSet_ : 0;
-    if (reader_ && reader_(titleSet, menus ? VobSet::Menu : VobSet::Title, c.firstSector, sector)) {
-        if (auto pack = parseNavPack(sector)) navPack_ = std::move(*pack);
+    return VobuReader(reader_, titleSet, menus ? VobSet::Menu : VobSet::Title);
+}
+
+void Playback::loadNavPack()
+{
+    navPack_ = {};
+    takeNavPack(vobuReader().navPack(pgc_->cells[cell_ - 1].firstSector).value_or(NavPack{}));
+}
+
+// Buttons last from the VOBU that brings them until one brings others.
+void Playback::takeNavPack(NavPack pack)
+{
+    if (pack.highlight == Highlight::None || pack.highlight == Highlight::Same) {
+        pack.buttons = std::move(navPack_.buttons);
+        pack.forcedSelect = 0;
+        pack.forcedActivate = 0;
     }
+    bool fresh = pack.highlight == Highlight::New || pack.highlight == Highlight::NewCommands;
+    navPack_ = std::move(pack);
     int count = static_cast<int>(navPack_.buttons.size());
-    if (count == 0) return;
+    if (count == 0 || !fresh) return;
     int b = navPack_.forcedSelect ? navPack_.forcedSelect : vm_.highlightedButton();
     vm_.setHighlightedButton(b >= 1 && b <= count ? b : 1);
 }
@@ -820,7 +903,7 @@ void Playback::report()
 void Playback::reportTime()
 {
     if (!timeEvents_ || domain_ != Domain::Title || !pgc_) return;
-    Timecode t = timecodeOf(titleTime(), timeline().frameRate());
+    Timecode t = timecodeOf(presentedTime(), timeline().frameRate());
     std::int64_t second = (t.time.hours * 60 + t.time.minutes) * 60 + t.time.seconds;
     if (second == shown_.second) return;
     shown_.second = second;

@@ -17,6 +17,7 @@
 #include "core/Navigator.h"
 #include "core/Timeline.h"
 #include "core/Vm.h"
+#include "core/Vobu.h"
 #include "core/Volume.h"
 
 namespace nav {
@@ -31,7 +32,17 @@ public:
 
     void start();
     void stop();
+    // Moves playback on by presentation time alone, for players without pictures.
     void advance(double seconds);
+    // The reading cursor: the next VOBU in play order, moving playback through the disc as
+    // it goes. Nothing while a still holds, when nothing is left to read here, or stopped.
+    std::optional<Vobu> read();
+    // Jumps change it; VOBUs read under an older one show the past.
+    unsigned generation() const { return generation_; }
+    // The picture of this title time is on screen.
+    void presented(unsigned generation, double seconds);
+    // Clock time passes for stills and the navigation timer, whatever the pictures do.
+    void elapse(double seconds);
     std::vector<Event> takeEvents();
     void setTimeEvents(bool on) { timeEvents_ = on; }
 
@@ -57,6 +68,8 @@ public:
     Timeline timeline() const { return Timeline(*pgc_, vm_.sprm(sprm::AngleNumber)); }
     // A title may run through several chains one after another; its time runs on across them.
     double titleTime() const;
+    // The time of the picture on screen, or of the place playback moved to since.
+    double presentedTime() const { return presented_.value_or(titleTime()); }
     double titleLength() const;
     double rate() const { return rate_; }
     bool still() const { return phase_ != Phase::Cell; }
@@ -111,7 +124,11 @@ private:
     void setDomain(Domain domain);
     void enterStill(int seconds, Phase phase);
     void leaveStill();
+    bool elapseTimers(double seconds);
+    VobuReader vobuReader() const;
+    std::optional<Vobu> readVobu();
     void loadNavPack();
+    void takeNavPack(NavPack pack);
     void stopHere();
     void report();
     void reportChapter(bool starting);
@@ -130,6 +147,10 @@ private:
     std::shared_ptr<const Pgc> pgc_;
     int cell_ = 0;
     double offset_ = 0;     // seconds into the cell
+    std::optional<std::uint32_t> next_;  // the cursor: the cell's next VOBU, none at its end
+    unsigned generation_ = 0;
+    bool reading_ = false;  // the cursor moves on by itself: no jump
+    std::optional<double> presented_;
     unsigned entries_ = 0;  // cells entered, to tell whether a step moved anywhere
     double rate_ = 1.0;
     Phase phase_ = Phase::Cell;

@@ -65,6 +65,23 @@ std::vector<uint8_t> navPackSector(const std::vector<ButtonLayout>& buttons,
     return s;
 }
 
+std::vector<uint8_t> vobuSectors(uint32_t sectors, double seconds, std::optional<uint32_t> nextUnit)
+{
+    std::vector<uint8_t> s = navPackSector({});
+    const int frames = static_cast<int>(seconds * 25 + 0.5);
+    const int fields[] = {frames / 90000, frames / 1500 % 60, frames / 25 % 60, frames % 25};
+    for (int i = 0; i < 4; ++i) s[Pci + 0x18 + i] = static_cast<uint8_t>(fields[i] / 10 << 4 | fields[i] % 10);
+    s[Pci + 0x1B] |= 0x40;  // 25 fps
+    constexpr size_t Dsi = 0x407;
+    put32(s, Dsi + 0x08, sectors - 1);
+    if (nextUnit) {
+        put16(s, Dsi + 0x20, 0x4000 | 0x1000);
+        put32(s, Dsi + 0x26, *nextUnit);
+    }
+    s.resize(nav::SectorBytes * sectors);
+    return s;
+}
+
 void SectorStore::put(
     unsigned titleSet, nav::VobSet set, uint32_t sector, std::vector<uint8_t> bytes)
 {

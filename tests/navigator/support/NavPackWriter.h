@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -23,6 +24,11 @@ struct ButtonLayout {
 // A 2048-byte NAV pack; without buttons its PCI shows no highlight.
 std::vector<uint8_t> navPackSector(const std::vector<ButtonLayout>& buttons,
     uint32_t prohibitedUops = 0, int forcedSelect = 0, int forcedActivate = 0);
+
+// A VOBU of `sectors` sectors starting at `seconds` (whole 25 fps frames) into its cell: its
+// NAV pack followed by padding. Inside an interleaved unit that ends there, `nextUnit` is the
+// offset of the angle's next unit (0xFFFFFFFF: none).
+std::vector<uint8_t> vobuSectors(uint32_t sectors, double seconds, std::optional<uint32_t> nextUnit = {});
 
 class SectorStore {
 public:

@@ -1,0 +1,239 @@
+// Playback that follows the data: the reading cursor through the test discs and through
+// sectors made to order.
+#include "core/Navigator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "core/Vobu.h"
+#include "support/DiscWriter.h"
+#include "support/NavPackWriter.h"
+#include "support/TestDiscs.h"
+
+namespace {
+
+using namespace nav;
+namespace fs = std::filesystem;
+
+std::unique_ptr<Navigator> openSample(const fs::path& folder = navtest::testDiscs() / "sample")
+{
+    OpenResult opened = Navigator::open(utf8FromPath(folder));
+    if (!opened.navigator) throw std::runtime_error(opened.error);
+    opened.navigator->start();
+    return std::move(opened.navigator);
+}
+
+bool has(const std::vector<Event>& events, std::uint32_t code, std::int64_t param1)
+{
+    return std::any_of(events.begin(), events.end(),
+        [&](const Event& e) { return e.code == code && e.param1 == param1; });
+}
+
+double seconds(const Location& l)
+{
+    return l.time.time.minutes * 60 + l.time.time.seconds + l.time.time.frames / 25.0;
+}
+
+struct Reading {
+    std::vector<double> times;
+    std::vector<unsigned> generations;
+    std::vector<std::pair<int, double>> chapterStarts;  // chapter, time of the VOBU it came with
+};
+
+// Reads while the title plays.
+Reading readTitle(Navigator& n, int limit = 1000)
+{
+    Reading r;
+    for (int i = 0; i < limit; ++i) {
+        std::optional<Vobu> v = n.read();
+        if (!v || n.domain() != Domain::Title) break;
+        r.times.push_back(v->time);
+        r.generations.push_back(v->generation);
+        for (const Event& e : n.takeEvents()) {
+            if (e.code == event::ChapterStart) r.chapterStarts.emplace_back(static_cast<int>(e.param1), v->time);
+        }
+    }
+    return r;
+}
+
+TEST(Cursor, ReadsATitleInPlayOrderAndItsChaptersAsTheyPass)
+{
+    auto n = openSample();
+    // First play leads to the title menu: it is read, then holds its still with its buttons.
+    std::optional<Vobu> menu = n->read();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(n->domain(), Domain::VideoManagerMenu);
+    EXPECT_EQ(n->buttons().size(), 2u);
+    EXPECT_EQ(menu->sectors.size() % SectorBytes, 0u);
+    EXPECT_EQ((std::vector<uint8_t>(menu->sectors.begin(), menu->sectors.begin() + 4)),
+        (std::vector<uint8_t>{0, 0, 1, 0xBA}));
+    for (int i = 0; i < 20 && n->read(); ++i) {}
+    EXPECT_FALSE(n->read());
+
+    const unsigned before = n->generation();
+    ASSERT_EQ(n->playTitle(1), Status::Ok);
+    EXPECT_NE(n->generation(), before);
+    n->takeEvents();
+    Reading r = readTitle(*n);
+    ASSERT_GT(r.times.size(), 40u);
+    EXPECT_EQ(r.times.front(), 0.0);
+    EXPECT_TRUE(std::is_sorted(r.times.begin(), r.times.end()));
+    EXPECT_GT(r.times.back(), 31.0);
+    // Crossing cells is no jump.
+    EXPECT_TRUE(std::all_of(r.generations.begin(), r.generations.end(), [&](unsigned g) { return g == r.generations[0]; }));
+    ASSERT_EQ(r.chapterStarts.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(r.chapterStarts[i].first, i + 2);
+        EXPECT_NEAR(r.chapterStarts[i].second, 8.0 * (i + 1), 0.05);
+    }
+    // The title's post command calls the menu: the cursor reads on into it without a jump.
+    EXPECT_EQ(n->domain(), Domain::VideoManagerMenu);
+    std::optional<Vobu> after = n->read();
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->generation, r.generations[0]);
+}
+
+TEST(Cursor, JumpsLandOnTheVobuOfTheirTimeAndTheToldTimeIsThePictures)
+{
+    auto n = openSample();
+    ASSERT_EQ(n->playAtTimeInTitle(1, {0, 0, 21, 0}), Status::Ok);
+    const unsigned jumped = n->generation();
+    EXPECT_NEAR(seconds(n->location()), 21.0, 0.01);
+    std::optional<Vobu> v = n->read();
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->generation, jumped);
+    EXPECT_LE(v->time, 21.0);
+    EXPECT_GT(v->time, 20.5);
+    EXPECT_EQ(n->location().chapter, 3);
+
+    // What the player is told is what is on screen, not how far reading has got.
+    n->setHmsfTimeEvents(true);
+    for (int i = 0; i < 5; ++i) n->read();
+    n->presented(jumped, 21.5);
+    EXPECT_NEAR(seconds(n->location()), 21.5, 0.05);
+    n->takeEvents();
+    n->presented(jumped - 1, 3.0);  // a picture from before the jump
+    EXPECT_NEAR(seconds(n->location()), 21.5, 0.05);
+    n->presented(jumped, 22.1);
+    EXPECT_TRUE(has(n->takeEvents(), event::CurrentHmsfTime, 22 << 16 | 2 << 24));
+
+    // Chapter jumps land on the chapter's first VOBU.
+    ASSERT_EQ(n->playChapterInTitle(1, 4), Status::Ok);
+    EXPECT_GT(n->generation(), jumped);
+    v = n->read();
+    ASSERT_TRUE(v);
+    EXPECT_NEAR(v->time, 24.0, 0.01);
+    EXPECT_EQ(v->generation, n->generation());
+}
+
+// A copy of the sample disc whose first title's VOB the test may damage.
+struct DamagedSample {
+    DamagedSample()
+    {
+        fs::copy(navtest::testDiscs() / "sample", folder.path(), fs::copy_options::recursive);
+        vob = folder.path() / "VIDEO_TS" / "VTS_01_1.VOB";
+    }
+
+    void overwrite(std::uintmax_t sector, std::uintmax_t count, std::uint8_t seed)
+    {
+        std::fstream f(vob, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(sector * SectorBytes));
+        std::minstd_rand random(seed);
+        for (std::uintmax_t i = 0; i < count * SectorBytes; ++i) f.put(static_cast<char>(random()));
+    }
+
+    navtest::TempFolder folder;
+    fs::path vob;
+};
+
+TEST(Cursor, DamagedSectorsAreSkippedAndAMissingFileEndsTheTitle)
+{
+    {
+        DamagedSample d;
+        const std::uintmax_t sectors = fs::file_size(d.vob) / SectorBytes;
+        d.overwrite(sectors / 3, sectors / 10, 1);  // several VOBUs of random bytes
+        auto n = openSample(d.folder.path());
+        ASSERT_EQ(n->playTitle(1), Status::Ok);
+        Reading r = readTitle(*n);
+        EXPECT_TRUE(std::is_sorted(r.times.begin(), r.times.end()));
+        EXPECT_GT(r.times.back(), 31.0);
+        double gap = 0;
+        for (std::size_t i = 1; i < r.times.size(); ++i) gap = std::max(gap, r.times[i] - r.times[i - 1]);
+        EXPECT_GT(gap, 1.0);
+        EXPECT_LT(gap, 10.0);
+    }
+    {
+        DamagedSample d;
+        fs::resize_file(d.vob, fs::file_size(d.vob) / 2 + 1000);  // cut short inside a sector
+        auto n = openSample(d.folder.path());
+        ASSERT_EQ(n->playTitle(1), Status::Ok);
+        Reading r = readTitle(*n);
+        EXPECT_GT(r.times.back(), 10.0);
+        EXPECT_LT(r.times.back(), 20.0);
+        EXPECT_EQ(n->domain(), Domain::VideoManagerMenu);  // the title ended as the disc says
+    }
+    {
+        DamagedSample d;
+        fs::remove(d.vob);
+        auto n = openSample(d.folder.path());
+        ASSERT_EQ(n->playTitle(1), Status::Ok);
+        EXPECT_TRUE(readTitle(*n).times.empty());
+        EXPECT_NE(n->domain(), Domain::Title);
+    }
+}
+
+TEST(Cursor, ScrambledPacksAreTold)
+{
+    std::vector<std::uint8_t> sectors = navtest::vobuSectors(2, 0);
+    std::uint8_t* video = sectors.data() + SectorBytes;
+    const std::uint8_t pack[] = {0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4, 1, 1, 0x89, 0xC3, 0xF8,
+        0, 0, 1, 0xE0, 0x07, 0xEC, 0x81, 0x80, 0x05};
+    std::copy(std::begin(pack), std::end(pack), video);
+    EXPECT_FALSE(scrambled(sectors));
+    video[20] |= 0x10;
+    EXPECT_TRUE(scrambled(sectors));
+}
+
+// Angle 1 plays units at sectors 0 and 4, angle 2 those at 2 and 6; each unit is one VOBU.
+TEST(Cursor, AnAngleBlockPlaysTheChosenAnglesInterleavedUnits)
+{
+    Pgc pgc = navtest::sequentialPgc({0.8, 0.8});
+    pgc.programs = {1};
+    Disc disc = navtest::discOf({navtest::titleSetOf(1, {pgc})});
+    disc.videoManager.titles[0].angleCount = 2;
+    pgc = *disc.titleSets[0].pgcs.pgcs[0].pgc;
+    for (int a = 0; a < 2; ++a) {
+        CellPlayback& c = pgc.cells[a];
+        c.blockType = BlockType::Angle;
+        c.blockMode = a == 0 ? BlockMode::First : BlockMode::Last;
+        c.interleaved = true;
+        c.firstSector = 2 * a;
+        c.lastSector = 5 + 2 * a;
+    }
+    disc.titleSets[0].pgcs.pgcs[0].pgc = std::make_shared<const Pgc>(pgc);
+    navtest::SectorStore store;
+    for (std::uint32_t unit = 0; unit < 4; ++unit) {
+        bool last = unit >= 2;
+        store.put(1, VobSet::Title, 2 * unit, navtest::vobuSectors(2, last ? 0.4 : 0, last ? 0xFFFFFFFF : 4));
+    }
+    for (int angle = 1; angle <= 2; ++angle) {
+        SCOPED_TRACE(angle);
+        auto n = Navigator::create(disc, store.reader());
+        n->start();
+        ASSERT_EQ(n->selectAngle(angle), Status::Ok);
+        std::vector<std::uint32_t> read;
+        std::vector<double> times;
+        while (std::optional<Vobu> v = n->read()) {
+            read.push_back(v->sector);
+            times.push_back(v->time);
+            EXPECT_EQ(v->sectors.size(), 2 * SectorBytes);
+        }
+        EXPECT_EQ(read, (std::vector<std::uint32_t>{2u * angle - 2, 2u * angle + 2}));
+        EXPECT_EQ(times, (std::vector<double>{0, 0.4}));
+    }
+}
+
+}  // namespace
