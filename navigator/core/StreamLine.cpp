@@ -1,0 +1,36 @@
+#include "core/StreamLine.h"
+
+#include <algorithm>
+
+namespace nav {
+namespace {
+
+// NAV packs keep the low 32 bits of the 33-bit stamps; distances within a VOBU are short.
+constexpr std::int64_t Wrap = std::int64_t{1} << 32;
+// No VOBU lasts longer; stamps claiming so are damaged.
+constexpr std::int64_t LongestVobu = 2 * 90000;
+
+// The distance between two stamps of one VOBU, across the wrap of the counter.
+std::int64_t distance(std::int64_t from, std::int64_t to)
+{
+    std::int64_t d = (to - from) % Wrap;
+    if (d < 0) d += Wrap;
+    return d >= Wrap / 2 ? d - Wrap : d;
+}
+
+}  // namespace
+
+std::int64_t StreamLine::begin(std::uint32_t startPtm, std::uint32_t endPtm, std::int64_t now)
+{
+    start_ = end_ ? std::max(*end_, now) : now;
+    startPtm_ = startPtm;
+    end_ = start_ + std::clamp<std::int64_t>(distance(startPtm, endPtm), 0, LongestVobu);
+    return start_;
+}
+
+std::int64_t StreamLine::place(std::int64_t pts) const
+{
+    return start_ + distance(startPtm_, pts);
+}
+
+}  // namespace nav
