@@ -8,6 +8,7 @@ namespace {
 constexpr std::size_t PciSize = 0x3D3;
 constexpr std::size_t DsiSector = 0x400;
 constexpr std::size_t DsiSize = 0x3F9;
+constexpr std::size_t ButtonColourTable = 0x76;
 constexpr std::size_t ButtonTable = 0x8E;
 constexpr std::size_t ButtonEntrySize = 18;
 constexpr int ButtonSlots = 36;
@@ -68,6 +69,7 @@ MenuButton readButton(std::span<const std::uint8_t> entry, int number)
     auto field = [&](int shift) { return static_cast<int>(area >> shift & 0x3FF); };
     MenuButton b;
     b.number = number;
+    b.colours = static_cast<int>(area >> 46 & 3);
     // The disc gives inclusive pixel ranges.
     b.rect = {field(36), field(12), field(24) + 1, field(0) + 1};
     b.autoAction = (area >> 22 & 3) == 1;
@@ -95,6 +97,9 @@ std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector)
     pack.search = readSearch(sector);
     pack.highlight = static_cast<Highlight>(pci[0x61] & 3);
     if (pack.highlight == Highlight::None) return pack;
+
+    for (std::size_t i = 0; i < pack.buttonColours.size(); ++i)
+        pack.buttonColours[i] = {u32(pci, ButtonColourTable + 8 * i), u32(pci, ButtonColourTable + 8 * i + 4)};
 
     // With several button groups (one per display mode) the first serves the normal picture.
     int groups = std::max(1, pci[0x6E] >> 4 & 3);

@@ -17,10 +17,20 @@ namespace nav {
 
 struct MenuButton {
     int number = 0;  // from 1
+    int colours = 0; // 1-3: which of NavPack::buttonColours it is drawn with; 0 = none
     Rect rect;
     int up = 0, down = 0, left = 0, right = 0;  // button to move to, 0 = none
     bool autoAction = false;
     Command command{};
+};
+
+// A button's colours and contrasts, each entry four bits per pixel type: emphasis 2,
+// emphasis 1, pattern, background colours (palette indices), then their contrasts.
+struct ButtonColours {
+    std::uint32_t selection = 0;
+    std::uint32_t action = 0;
+
+    bool operator==(const ButtonColours&) const = default;
 };
 
 // Highlight status: whether a VOBU brings buttons of its own or keeps those before it.
@@ -43,6 +53,7 @@ struct NavPack {
     DvdTime cellTime;  // elapsed in the cell at the VOBU's start
     Highlight highlight = Highlight::None;
     std::vector<MenuButton> buttons;  // empty when the VOBU shows no highlight
+    std::array<ButtonColours, 3> buttonColours{};
     int forcedSelect = 0;             // 0 = none
     int forcedActivate = 0;
     VobuSearch search;
