@@ -5,7 +5,7 @@ packages=(
   cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils xdotool imagemagick
   googletest libbenchmark-dev clang libclang-rt-14-dev
-  ffmpeg dvdauthor libdvdread-dev lsdvd fonts-dejavu-core
+  ffmpeg dvdauthor libdvdread-dev libdvdnav-dev lsdvd fonts-dejavu-core genisoimage dvd-slideshow
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -73,23 +73,63 @@ Result<Volume> Volume::open(const std::string& path)
     if (!fs::exists(given, ec)) return Result<Volume>::failure("cannot find " + path);
 
     Volume v;
-    v.folder_ = videoTsFolder(given);
-    for (fs::directory_iterator it(v.folder_, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string actual = utf8FromPath(it->path().filename());
-        const std::string name = upper(actual);
-        std::error_code fileEc;
-        if (!isDvdFileName(name) || !it->is_regular_file(fileEc)) continue;
-        // On a case-sensitive file system two spellings may exist; the canonical one wins.
-        if (v.files_.count(name) && actual != name) continue;
-        v.files_[name] = {it->path(), it->file_size(fileEc)};
+    if (isDiscImage(given)) {
+        auto found = readImageVideoTs(given);
+        if (!found) return Result<Volume>::failure(found.error());
+        v.location_ = given;
+        for (auto& [name, extents] : *found) {
+            if (!isDvdFileName(name)) continue;
+            uint64_t size = 0;
+            for (const Extent& e : extents) size += e.bytes;
+            v.files_[name] = {given, std::move(extents), size};
+        }
+    } else {
+        v.location_ = videoTsFolder(given);
+        for (fs::directory_iterator it(v.location_, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string actual = utf8FromPath(it->path().filename());
+            const std::string name = upper(actual);
+            std::error_code fileEc;
+            if (!isDvdFileName(name) || !it->is_regular_file(fileEc)) continue;
+            // On a case-sensitive file system two spellings may exist; the canonical one wins.
+            if (v.files_.count(name) && actual != name) continue;
+            const uint64_t size = it->file_size(fileEc);
+            v.files_[name] = {it->path(), {{0, size}}, size};
+        }
+        if (ec) return Result<Volume>::failure("cannot list " + utf8FromPath(v.location_) + ": " + ec.message());
     }
-    if (ec) return Result<Volume>::failure("cannot list " + utf8FromPath(v.folder_) + ": " + ec.message());
     if (!v.hasFile("VIDEO_TS.IFO") && !v.hasFile("VIDEO_TS.BUP"))
-        return Result<Volume>::failure("no VIDEO_TS.IFO in " + utf8FromPath(v.folder_));
+        return Result<Volume>::failure("no VIDEO_TS.IFO in " + utf8FromPath(v.location_));
     return v;
 }
 
 bool Volume::hasFile(const std::string& name) const { return files_.count(name) != 0; }
+
+std::vector<Volume::FileInfo> Volume::files() const
+{
+    std::vector<FileInfo> listing;
+    for (const auto& [name, file] : files_) listing.push_back({name, file.size});
+    return listing;
+}
+
+bool Volume::read(const File& file, uint64_t offset, std::span<uint8_t> out)
+{
+    if (offset > file.size || out.size() > file.size - offset) return false;
+    std::ifstream in(file.path, std::ios::binary);
+    size_t done = 0;
+    for (const Extent& e : file.extents) {
+        if (done == out.size()) break;
+        if (offset >= e.bytes) {
+            offset -= e.bytes;
+            continue;
+        }
+        const size_t bytes = static_cast<size_t>(std::min<uint64_t>(e.bytes - offset, out.size() - done));
+        in.seekg(static_cast<std::streamoff>(e.offset + offset));
+        if (!in.read(reinterpret_cast<char*>(out.data() + done), static_cast<std::streamsize>(bytes))) return false;
+        done += bytes;
+        offset = 0;
+    }
+    return done == out.size();
+}
 
 Result<std::vector<uint8_t>> Volume::readFile(const std::string& name) const
 {
@@ -97,10 +137,8 @@ Result<std::vector<uint8_t>> Volume::readFile(const std::string& name) const
     const auto it = files_.find(name);
     if (it == files_.end()) return R::failure(name + " is missing");
     if (it->second.size > MaxIfoBytes) return R::failure(name + " is too large");
-    std::ifstream in(it->second.path, std::ios::binary);
     std::vector<uint8_t> bytes(static_cast<size_t>(it->second.size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        return R::failure(name + " cannot be read");
+    if (!read(it->second, 0, bytes)) return R::failure(name + " cannot be read");
     return bytes;
 }
 
@@ -136,9 +174,7 @@ bool Volume::readSectors(unsigned titleSet, VobSet set, uint32_t firstSector, st
             continue;
         }
         const size_t bytes = static_cast<size_t>(std::min<uintmax_t>((sectors - skip) * SectorBytes, out.size() - done));
-        std::ifstream in(f->path, std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(skip * SectorBytes));
-        if (!in.read(reinterpret_cast<char*>(out.data() + done), static_cast<std::streamsize>(bytes))) return false;
+        if (!read(*f, skip * SectorBytes, out.subspan(done, bytes))) return false;
         done += bytes;
         skip = 0;
     }

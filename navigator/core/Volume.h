@@ -1,6 +1,6 @@
 #pragma once
-// A DVD-Video volume on a file system: the VIDEO_TS folder and its files, found without regard
-// to the case of their names.
+// A DVD-Video volume: the VIDEO_TS folder and its files, found without regard to the case of
+// their names, in a folder (or a drive's root) or inside a disc image.
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/DiscImage.h"
 #include "core/Result.h"
 
 namespace nav {
@@ -20,11 +21,18 @@ enum class VobSet { Menu, Title };
 
 class Volume {
 public:
-    // path: a folder holding VIDEO_TS, the VIDEO_TS folder, or any file inside it (UTF-8).
+    // path: a folder holding VIDEO_TS, the VIDEO_TS folder, any file inside it, or a disc image
+    // (UTF-8).
     static Result<Volume> open(const std::string& path);
 
-    const std::filesystem::path& folder() const { return folder_; }
+    // The VIDEO_TS folder, or the image file.
+    const std::filesystem::path& location() const { return location_; }
     bool hasFile(const std::string& name) const;
+    struct FileInfo {
+        std::string name;
+        uint64_t size = 0;
+    };
+    std::vector<FileInfo> files() const;
     // The whole of a file of the folder, named in upper case (e.g. "VTS_01_0.IFO"). Files larger
     // than any IFO can be are refused.
     Result<std::vector<uint8_t>> readFile(const std::string& name) const;
@@ -37,11 +45,13 @@ public:
 private:
     struct File {
         std::filesystem::path path;
-        uintmax_t size = 0;
+        std::vector<Extent> extents;  // where its bytes lie in `path`, in order
+        uint64_t size = 0;
     };
     std::vector<const File*> vobFiles(unsigned titleSet, VobSet set) const;
+    static bool read(const File& file, uint64_t offset, std::span<uint8_t> out);
 
-    std::filesystem::path folder_;
+    std::filesystem::path location_;
     std::map<std::string, File> files_; // by upper-case name
 };
 

@@ -1,7 +1,11 @@
 #include "VolumeLocator.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
+
+#include "core/DiscImage.h"
+#include "core/Volume.h"
 
 namespace lumanav {
 namespace {
@@ -53,6 +57,26 @@ void hashBytes(ULONGLONG& hash, const void* data, size_t size)
     for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * fnvPrime;
 }
 
+bool isImage(const std::wstring& path) { return nav::isDiscImage(nav::pathFromUtf8(toUtf8(path))); }
+
+// Hashed as a folder holding the image's files would be.
+std::optional<ULONGLONG> imageId(const std::wstring& image)
+{
+    const auto volume = nav::Volume::open(toUtf8(image));
+    if (!volume) return std::nullopt;
+    ULONGLONG hash = fnvOffset;
+    for (const nav::Volume::FileInfo& file : volume->files()) {
+        const std::wstring name(file.name.begin(), file.name.end());
+        const DWORD sizes[] = {static_cast<DWORD>(file.size), static_cast<DWORD>(file.size >> 32)};
+        hashBytes(hash, name.data(), name.size() * sizeof(wchar_t));
+        hashBytes(hash, sizes, sizeof sizes);
+    }
+    auto ifo = volume->readFile("VIDEO_TS.IFO");
+    if (!ifo) return std::nullopt;
+    hashBytes(hash, ifo->data(), std::min<size_t>(ifo->size(), 65536));
+    return hash;
+}
+
 }  // namespace
 
 std::wstring videoTsFolder(const std::wstring& given)
@@ -60,7 +84,7 @@ std::wstring videoTsFolder(const std::wstring& given)
     const std::wstring path = withoutTrailingSeparator(given);
     const DWORD attributes = attributesOf(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return {};
-    if (!isFolder(attributes)) return parentOf(path);
+    if (!isFolder(attributes)) return isImage(path) ? path : parentOf(path);
     const std::wstring inner = path + (path.back() == L'\\' ? L"" : L"\\") + L"VIDEO_TS";
     return isFolder(attributesOf(inner)) ? inner : path;
 }
@@ -91,6 +115,7 @@ std::wstring findDiscVolume(const Drives& drives)
 
 std::optional<ULONGLONG> discId(const std::wstring& folder)
 {
+    if (!isFolder(attributesOf(folder))) return imageId(folder);
     ULONGLONG hash = fnvOffset;
     WIN32_FIND_DATAW entry{};
     std::unique_ptr<void, FindCloser> find(FindFirstFileW((folder + L"\\*").c_str(), &entry));

@@ -1,6 +1,6 @@
 #pragma once
-// Finding DVD volumes: the VIDEO_TS folder a given path means, and a disc in one of the
-// optical drives when no path is given.
+// Finding DVD volumes: the VIDEO_TS folder or disc image a given path means, and a disc in one
+// of the optical drives when no path is given.
 
 #include <windows.h>
 
@@ -9,8 +9,8 @@
 
 namespace lumanav {
 
-// The VIDEO_TS folder for a folder holding one, the folder itself, or a file inside it;
-// empty when the path names nothing that exists.
+// The VIDEO_TS folder for a folder holding one, the folder itself, or a file inside it; a disc
+// image stands for itself. Empty when the path names nothing that exists.
 std::wstring videoTsFolder(const std::wstring& path);
 
 // The machine's drives as the volume search sees them.
@@ -35,8 +35,8 @@ public:
 std::wstring findDiscVolume(const Drives& drives);
 
 // A number that tells discs apart: a hash of the VIDEO_TS folder's file names and sizes
-// and of the start of VIDEO_TS.IFO.
-std::optional<ULONGLONG> discId(const std::wstring& folder);
+// and of the start of VIDEO_TS.IFO. `volume` is what videoTsFolder gives.
+std::optional<ULONGLONG> discId(const std::wstring& volume);
 
 std::string toUtf8(const std::wstring& text);
 

@@ -16,6 +16,7 @@ cmake --build "$build" --target navcore_tests navcore_fuzz -j 2
 
 discs="${LUMADISC_DISCS:-$build/discs}"
 "$root/tests/discs/make-discs.sh" "$discs"
+"$root/tests/discs/make-foreign-discs.sh" "$discs"
 echo "== Navigator core tests under AddressSanitizer and UBSan"
 LUMADISC_DISCS="$discs" "$build/tests/navigator/navcore_tests" --gtest_brief=1
 

@@ -108,9 +108,28 @@ TEST_F(GraphBuild, BeforeABuildOnlyTheGraphIsThere)
     EXPECT_EQ(playback.graph.Get(), again.Get());
 }
 
+TEST_F(GraphBuild, ADiscImagePlaysAsTheDiscItHolds)
+{
+    const std::wstring image = disc(L"images\\sample.iso");
+    DvdPlayback playback;
+    ASSERT_TRUE(playback.ready());
+    ASSERT_EQ(S_OK, playback.render(image));
+    EXPECT_TRUE(statusClear(playback.status));
+    ComPtr<IDvdInfo2> info = playback.info();
+    ULONG volumes = 0, volume = 0, titles = 0;
+    DVD_DISC_SIDE side{};
+    ASSERT_EQ(S_OK, info->GetDVDVolumeInfo(&volumes, &volume, &side, &titles));
+    EXPECT_EQ(2u, titles);
+    ULONGLONG id = 0;
+    ASSERT_EQ(S_OK, info->GetDiscID(nullptr, &id));
+    EXPECT_EQ(lumanav::discId(image), id);
+}
+
+// Images that hold no DVD-Video volume are answered as a folder without one is.
 TEST_F(GraphBuild, APathThatIsNoDvdVolumeBuildsTheGraphAndReportsTheVolumeInvalid)
 {
-    const std::wstring notVolumes[] = {disc(L""), sample + L"\\no such folder"};
+    const std::wstring notVolumes[] = {disc(L""), sample + L"\\no such folder", disc(L"images\\truncated.iso"),
+                                       disc(L"images\\datacd.iso"), disc(L"images\\random.iso")};
     for (const std::wstring& path : notVolumes) {
         DvdPlayback playback;
         ASSERT_TRUE(playback.ready());

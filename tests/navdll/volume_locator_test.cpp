@@ -72,6 +72,17 @@ TEST(VolumeLocator, DiscIdsTellDiscsApart)
     EXPECT_FALSE(discId(navtest::disc(L"sample") + L"\\missing"));
 }
 
+TEST(VolumeLocator, ADiscImageStandsForItself)
+{
+    const std::wstring sample = navtest::disc(L"images\\sample.iso");
+    EXPECT_EQ(sample, videoTsFolder(sample));
+    const auto id = discId(sample);
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id, discId(sample));
+    EXPECT_NE(id, discId(navtest::disc(L"images\\chapters300.iso")));
+    EXPECT_FALSE(discId(navtest::disc(L"images\\random.iso")));
+}
+
 TEST(VolumeLocator, WideTextBecomesUtf8)
 {
     EXPECT_EQ("", toUtf8(L""));

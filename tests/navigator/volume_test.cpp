@@ -50,7 +50,7 @@ TEST_F(VolumeTest, OpensFromTheFolderTheVideoTsFolderOrAnyFileInThem)
         SCOPED_TRACE(utf8(p));
         auto volume = Volume::open(utf8(p));
         ASSERT_TRUE(volume) << volume.error();
-        EXPECT_EQ(volume->folder(), videoTs());
+        EXPECT_EQ(volume->location(), videoTs());
         EXPECT_TRUE(openDisc(utf8(p)));
     }
 }
