@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Fuzzes every target for SECONDS each, one after another at the lowest priority, under
+# AddressSanitizer and UBSan: tools/fuzz.sh SECONDS [NAME...]
+# A target is tests/fuzz/NAME_fuzz.cpp, built as the CMake target NAME_fuzz by a clang build
+# with LUMADISC_SANITIZE (in $LUMADISC_FUZZ_BUILD, default build/fuzz). Its kept corpus is
+# tests/fuzz/corpus/NAME_fuzz; what a run finds goes to the build folder, and with
+# LUMADISC_FUZZ_KEEP=1 the inputs that add coverage are merged into the kept corpus.
+# Fails on the first crash, leak, hang or sanitizer report; prints each target's executions.
+set -euo pipefail
+
+[ $# -ge 1 ] || { echo "usage: $0 SECONDS [NAME...]" >&2; exit 2; }
+seconds="$1"
+shift
+. "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+build="${LUMADISC_FUZZ_BUILD:-$BUILD/fuzz}"
+
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  for source in "$ROOT"/tests/fuzz/*_fuzz.cpp; do targets+=("$(basename "$source" .cpp)"); done
+fi
+
+cmake -S "$ROOT" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DLUMADISC_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build "$build" --target "${targets[@]}" -j 2
+
+summary=""
+for target in "${targets[@]}"; do
+  binary="$(find "$build" -type f -name "$target" -perm -u+x | head -n 1)"
+  [ -n "$binary" ] || { echo "no binary for $target in $build" >&2; exit 1; }
+  kept="$ROOT/tests/fuzz/corpus/$target"
+  found="$build/fuzz-corpus/$target"
+  mkdir -p "$kept" "$found" "$build/fuzz-artifacts"
+  echo "== $target for ${seconds}s"
+  log="$build/fuzz-artifacts/$target.log"
+  if ! nice -n 19 "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+       -artifact_prefix="$build/fuzz-artifacts/$target-" "$found" "$kept" 2>&1 | tee "$log" | grep -Ev '^(#|")'; then
+    echo "$target failed; see $log and $build/fuzz-artifacts" >&2
+    exit 1
+  fi
+  if [ "${LUMADISC_FUZZ_KEEP:-0}" = 1 ]; then
+    nice -n 19 "$binary" -merge=1 "$kept" "$found" > /dev/null 2>&1
+  fi
+  summary+="$(printf '%-16s %14s executions\n' "$target" "$(awk '/number_of_executed_units/ { print $2 }' "$log")")"$'\n'
+done
+echo "== Executions"
+printf '%s' "$summary"
