@@ -25,7 +25,8 @@ using namespace nav;
 struct Place {
     Domain domain = Domain::Stop;
     int title = 0, chapter = 0;
-    int audio = 0;  // the logical audio stream, in titles
+    int audio = 0;   // the audio stream, in titles
+    int button = 0;  // the highlighted button, in menus
     bool operator==(const Place&) const = default;
 };
 
@@ -34,15 +35,17 @@ std::ostream& operator<<(std::ostream& out, const Place& p)
     static const char* const names[] = {"", "first play", "VMG menu", "VTS menu", "title", "stop"};
     out << names[static_cast<int>(p.domain)];
     if (p.domain == Domain::Title) out << ' ' << p.title << '.' << p.chapter << " audio " << p.audio;
+    else if (p.button) out << " button " << p.button;
     return out;
 }
 
-enum class Op { Run, Press, Menu, Chapter, Time };
+enum class Op { Run, Press, Activate, Menu, Chapter, Time };
 struct Action {
     Op op;
     int a = 0, b = 0;  // button; menu id; title and chapter; seconds
 };
 const Action Run{Op::Run};
+const Action Activate{Op::Activate};
 Action press(int button) { return {Op::Press, button}; }
 Action menu(MenuId id) { return {Op::Menu, static_cast<int>(id)}; }
 Action chapter(int title, int chapter) { return {Op::Chapter, title, chapter}; }
@@ -78,6 +81,7 @@ public:
             nav_->selectButton(a.a);
             nav_->activateButton();
             break;
+        case Op::Activate: nav_->activateButton(); break;
         case Op::Menu: nav_->showMenu(static_cast<MenuId>(a.a)); break;
         case Op::Chapter: nav_->playChapterInTitle(a.a, a.b); break;
         case Op::Time: nav_->playAtTime({0, static_cast<uint8_t>(a.a / 60), static_cast<uint8_t>(a.a % 60), 0}); break;
@@ -102,6 +106,7 @@ private:
             nav_->advance(0.1);
             absorb(true);
         }
+        if (inMenu()) note(path_, {nav_->domain(), 0, 0, 0, nav_->currentButton()});
     }
 
     Place here(int chapter) const { return {Domain::Title, title_, chapter, nav_->currentAudio().current}; }
@@ -142,6 +147,7 @@ public:
         switch (a.op) {
         case Op::Run: run(); break;
         case Op::Press: dvdnav_button_select_and_activate(nav_, dvdnav_get_current_nav_pci(nav_), a.a); break;
+        case Op::Activate: dvdnav_button_activate(nav_, dvdnav_get_current_nav_pci(nav_)); break;
         case Op::Menu: dvdnav_menu_call(nav_, static_cast<DVDMenuID_t>(a.a)); break;
         case Op::Chapter: dvdnav_part_play(nav_, a.a, a.b); break;
         case Op::Time: dvdnav_time_search(nav_, static_cast<uint64_t>(a.a) * 90000); break;
@@ -174,7 +180,12 @@ private:
             case DVDNAV_NAV_PACKET: {
                 const Domain d = place().domain;
                 const bool menu = d == Domain::VideoManagerMenu || d == Domain::VideoTitleSetMenu;
-                if (menu && dvdnav_get_current_nav_pci(nav_)->hli.hl_gi.btn_ns > 0) return;
+                if (menu && dvdnav_get_current_nav_pci(nav_)->hli.hl_gi.btn_ns > 0) {
+                    int32_t button = 0;
+                    dvdnav_get_current_highlight(nav_, &button);
+                    note(path_, {d, 0, 0, 0, button});
+                    return;
+                }
                 break;
             }
             case DVDNAV_STILL_FRAME: dvdnav_still_skip(nav_); break;
@@ -224,6 +235,13 @@ const Script scripts[] = {
     {"sample", "time search", {Run, chapter(1, 1), time(17), Run}},
     {"sample", "title menu", {Run, chapter(2, 1), menu(MenuId::Title), Run, press(1), Run}},
     {"images/sample.iso", "menus", {Run, press(1), Run, press(2), Run}},
+    {"slideshow", "menus", {Run, press(1), Run, press(2), Run}},
+    {"slideshow", "chapters", {Run, chapter(1, 2), Run, chapter(2, 1), Run}},
+    {"commands", "streams by menu", {Run, press(1), Run, press(1), Run}},
+    {"commands", "preselected button", {Run, press(1), Run, Activate, Run}},
+    {"commands", "register, chain", {Run, press(3), Run, press(2), Run, press(2), Run}},
+    {"commands", "menu calls", {Run, press(2), menu(MenuId::Root), Run, press(1), Run, menu(MenuId::Title), Run}},
+    {"images/commands.iso", "streams by menu", {Run, press(1), Run, press(1), Run}},
     {"chapters300", "to the end", {Run}},
     {"chapters300", "chapter jump", {Run, chapter(1, 150), Run}},
     {"chapters300", "time search", {chapter(1, 1), time(20), Run}},
