@@ -27,6 +27,27 @@ void OpenFile(const Player& player, const ControlBar& bar, const std::wstring& p
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
 }
 
+// Picks the last chapter from the chapter button's menu.
+void PickLastChapter(const ControlBar& bar)
+{
+    bar.Press(tbChapter);
+    ASSERT_TRUE(WaitFor([] { return OpenPopupMenu() != nullptr; }));
+    // Up from no selection wraps to the last item.
+    PressKey(VK_UP);
+    PressKey(VK_RETURN);
+}
+
+void ExpectNoVolumeAnswer(const Player& player, const char* shot)
+{
+    HWND box = WaitForDialog(player, L"Error");
+    Screenshot(shot);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(AllStaticText(box).find(L"The specified DVD volume to be played does not exist."),
+              std::wstring::npos);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+}
+
 } // namespace
 
 TEST(Open, FixtureDiscAndAFileThatIsNoDisc)
@@ -37,11 +58,7 @@ TEST(Open, FixtureDiscAndAFileThatIsNoDisc)
 
     OpenFile(player, bar, EnvPath("LUMADISC_DISCS") + L"\\chapters300\\VIDEO_TS\\VIDEO_TS.IFO");
     ASSERT_TRUE(WaitFor([&] { return bar.TitleText() == L"Title:  1"; }));
-    bar.Press(tbChapter);
-    ASSERT_TRUE(WaitFor([] { return OpenPopupMenu() != nullptr; }));
-    // Up from no selection wraps to the last item.
-    PressKey(VK_UP);
-    PressKey(VK_RETURN);
+    PickLastChapter(bar);
     EXPECT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 300"; }));
 
     const std::wstring notADisc = EnvPath("LUMADISC_SHOTS") + L"\\not-a-disc.txt";
@@ -53,13 +70,25 @@ TEST(Open, FixtureDiscAndAFileThatIsNoDisc)
     // Tearing the finished playback down must not hang the control bar.
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(bar.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0);
-    HWND box = WaitForDialog(player, L"Error");
-    Screenshot("open-not-a-disc");
-    ASSERT_NE(box, nullptr);
-    EXPECT_NE(AllStaticText(box).find(L"The specified DVD volume to be played does not exist."),
-              std::wstring::npos);
-    PressKey(VK_RETURN);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    ExpectNoVolumeAnswer(player, "open-not-a-disc");
     EXPECT_TRUE(player.Running());
+    EXPECT_TRUE(player.Close());
+}
+
+TEST(Open, DiscImageAndAnImageWithoutADisc)
+{
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+
+    OpenFile(player, bar, EnvPath("LUMADISC_DISCS") + L"\\images\\chapters300.iso");
+    ASSERT_TRUE(WaitFor([&] { return bar.TitleText() == L"Title:  1"; }));
+    PickLastChapter(bar);
+    EXPECT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 300"; }));
+    Screenshot("open-image");
+
+    // A data CD's image holds no DVD volume: the same answer as a folder without one.
+    OpenFile(player, bar, EnvPath("LUMADISC_DISCS") + L"\\images\\datacd.iso");
+    ExpectNoVolumeAnswer(player, "open-image-without-a-disc");
     EXPECT_TRUE(player.Close());
 }
