@@ -1,9 +1,10 @@
 // The core against libdvdnav on the same discs: both follow a script (runs along the disc's
 // own path, button presses in menus, menu calls, chapter jumps, time searches) and the
-// places each reaches — domain, title and chapter — must be the same, in the same order.
-// libdvdnav plays by reading blocks and the core by presentation time, so a place is noted
-// when a chapter or a menu is entered; stills are skipped at once on both sides.
+// places each reaches — domain, title, chapter, audio stream, highlighted button — and the
+// VOBUs each reads must be the same, in the same order. A place is noted when a chapter or a
+// menu is entered; stills are skipped at once on both sides.
 #include "core/Navigator.h"
+#include "core/Vobu.h"
 #include "core/Volume.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +52,9 @@ Action menu(MenuId id) { return {Op::Menu, static_cast<int>(id)}; }
 Action chapter(int title, int chapter) { return {Op::Chapter, title, chapter}; }
 Action time(int seconds) { return {Op::Time, seconds}; }
 
-// Long enough for every test disc, short enough to end a disc that loops forever.
-constexpr double MaxRunSeconds = 1200;
+// Far more than any test disc holds: the bounds only end a disc that loops forever.
+constexpr int MaxVobus = 100000;
+constexpr int MaxBlocks = 4000000;
 
 void note(std::vector<Place>& path, Place place)
 {
@@ -72,6 +74,7 @@ public:
     }
 
     const std::vector<Place>& path() const { return path_; }
+    const std::vector<uint32_t>& vobus() const { return vobus_; }
 
     void apply(const Action& a)
     {
@@ -101,9 +104,14 @@ private:
     {
         const Domain d = nav_->domain();
         note(path_, d == Domain::Title ? here(nav_->location().chapter) : Place{d});
-        for (double t = 0; t < MaxRunSeconds && !inMenu() && nav_->domain() != Domain::Stop; t += 0.1) {
-            if (nav_->frame().still) nav_->stillOff();
-            nav_->advance(0.1);
+        // Up to the first VOBU of a menu that offers buttons: there a viewer chooses.
+        for (int n = 0; n < MaxVobus && nav_->domain() != Domain::Stop; ++n) {
+            const std::optional<Vobu> v = nav_->read();
+            absorb(true);
+            if (v) vobus_.push_back(v->sector);
+            if (v && inMenu()) break;
+            if (!v && nav_->frame().still) nav_->stillOff();
+            else if (!v) nav_->elapse(0.1);
             absorb(true);
         }
         if (inMenu()) note(path_, {nav_->domain(), 0, 0, 0, nav_->currentButton()});
@@ -124,6 +132,7 @@ private:
 
     std::unique_ptr<Navigator> nav_;
     std::vector<Place> path_;
+    std::vector<uint32_t> vobus_;
     int title_ = 0;
 };
 
@@ -141,6 +150,7 @@ public:
     Reference& operator=(const Reference&) = delete;
 
     const std::vector<Place>& path() const { return path_; }
+    const std::vector<uint32_t>& vobus() const { return vobus_; }
 
     void apply(const Action& a)
     {
@@ -168,8 +178,7 @@ private:
     void run()
     {
         std::vector<uint8_t> block(2048);
-        // A sector a second is far slower than any disc plays: the bound only ends endless loops.
-        for (double sectors = 0; sectors < MaxRunSeconds * 1000; ++sectors) {
+        for (int n = 0; n < MaxBlocks; ++n) {
             int32_t event = 0, length = 0;
             if (dvdnav_get_next_block(nav_, block.data(), &event, &length) != DVDNAV_STATUS_OK) {
                 ADD_FAILURE() << "libdvdnav: " << dvdnav_err_to_string(nav_);
@@ -178,6 +187,7 @@ private:
             switch (event) {
             case DVDNAV_CELL_CHANGE: note(path_, place()); break;
             case DVDNAV_NAV_PACKET: {
+                vobus_.push_back(dvdnav_get_current_nav_pci(nav_)->pci_gi.nv_pck_lbn);
                 const Domain d = place().domain;
                 const bool menu = d == Domain::VideoManagerMenu || d == Domain::VideoTitleSetMenu;
                 if (menu && dvdnav_get_current_nav_pci(nav_)->hli.hl_gi.btn_ns > 0) {
@@ -197,13 +207,15 @@ private:
 
     dvdnav_t* nav_ = nullptr;
     std::vector<Place> path_;
+    std::vector<uint32_t> vobus_;
 };
 
 struct Script {
     const char* disc;
     const char* name;
     std::vector<Action> actions;
-    // Where the core is right to differ: it skips the reference's first places, for this reason.
+    // Where the core is right to differ: it skips the reference's first places (and what it
+    // reads there), for this reason.
     size_t skipped = 0;
     const char* reason = nullptr;
 };
@@ -224,8 +236,11 @@ TEST_P(Oracle, BothNavigatorsReachTheSamePlaces)
     ASSERT_LE(script.skipped, theirs.size());
     EXPECT_EQ(core.path(), std::vector<Place>(theirs.begin() + static_cast<long>(script.skipped), theirs.end()))
         << (script.reason ? script.reason : "");
-    std::printf("oracle %-18s %-16s %4zu places compared%s\n", script.disc, script.name, theirs.size(),
-                script.reason ? ", 1 disagreement justified" : "");
+    const std::vector<uint32_t>& read = reference.vobus();
+    const size_t vobus = script.skipped ? std::min(core.vobus().size(), read.size()) : read.size();
+    EXPECT_EQ(core.vobus(), std::vector<uint32_t>(read.end() - static_cast<long>(vobus), read.end()));
+    std::printf("oracle %-18s %-18s %4zu places %5zu VOBUs compared%s\n", script.disc, script.name, theirs.size(),
+                read.size(), script.reason ? ", 1 disagreement justified" : "");
 }
 
 const Script scripts[] = {
