@@ -4,7 +4,8 @@
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 jobs="$(nproc)"
-cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
+"$ROOT/tools/ffmpeg.sh"
+cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DLUMADISC_FFMPEG="$BUILD/ffmpeg-win" >/dev/null
 cmake --build "$BUILD/win" -j "$jobs"
 if [ "${1:-}" != "--win-only" ]; then
   cmake -S "$ROOT" -B "$BUILD/native" >/dev/null

@@ -1,0 +1,186 @@
+#include "media/VideoDecoder.h"
+
+#include <algorithm>
+
+extern "C" {
+#include <libavutil/rational.h>
+}
+
+namespace media {
+namespace {
+
+CodecContextPtr openVideo()
+{
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "threads", "1", 0);
+    try {
+        auto codec = openDecoder(AV_CODEC_ID_MPEG2VIDEO, &options);  // decodes MPEG-1 as well
+        av_dict_free(&options);
+        return codec;
+    } catch (...) {
+        av_dict_free(&options);
+        throw;
+    }
+}
+
+PictureType pictureType(AVPictureType type)
+{
+    switch (type) {
+    case AV_PICTURE_TYPE_I:
+        return PictureType::I;
+    case AV_PICTURE_TYPE_P:
+        return PictureType::P;
+    case AV_PICTURE_TYPE_B:
+        return PictureType::B;
+    default:
+        return PictureType::Other;
+    }
+}
+
+}  // namespace
+
+VideoDecoder::VideoDecoder() : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame())
+{
+    resetParser();
+}
+
+void VideoDecoder::resetParser()
+{
+    parser_ = makeParser(AV_CODEC_ID_MPEG2VIDEO);
+    parserDrained_ = false;
+}
+
+bool VideoDecoder::send(std::span<const uint8_t> data, std::optional<int64_t> pts)
+{
+    if (inputUsed_ < inputSize_ || packetWaiting_ || draining_)
+        return false;
+    // The parser may read a little past the end of what it is given.
+    input_.resize(data.size() + AV_INPUT_BUFFER_PADDING_SIZE);
+    std::copy(data.begin(), data.end(), input_.begin());
+    std::fill(input_.begin() + data.size(), input_.end(), 0);
+    inputSize_ = data.size();
+    inputUsed_ = 0;
+    inputPts_ = pts.value_or(AV_NOPTS_VALUE);
+    return true;
+}
+
+void VideoDecoder::drain() { draining_ = true; }
+
+// Gives the codec one more parsed packet; false when there is no input left to give.
+bool VideoDecoder::feed()
+{
+    while (!packetWaiting_) {
+        const bool haveInput = inputUsed_ < inputSize_;
+        if (!haveInput && (!draining_ || parserDrained_))
+            return false;
+        uint8_t* out = nullptr;
+        int outSize = 0;
+        const int used = av_parser_parse2(parser_.get(), codec_.get(), &out, &outSize,
+                                          haveInput ? input_.data() + inputUsed_ : nullptr,
+                                          static_cast<int>(inputSize_ - inputUsed_), inputPts_,
+                                          AV_NOPTS_VALUE, 0);
+        if (haveInput) {
+            // A parser that takes nothing and gives nothing would be asked forever.
+            inputUsed_ = used > 0 || outSize > 0 ? inputUsed_ + static_cast<size_t>(std::max(used, 0)) : inputSize_;
+            inputPts_ = AV_NOPTS_VALUE;  // the parser carries it to the picture starting here
+        } else {
+            parserDrained_ = true;
+        }
+        if (outSize > 0) {
+            av_packet_unref(packet_.get());
+            packet_->data = out;
+            packet_->size = outSize;
+            packet_->pts = parser_->pts;
+            packetWaiting_ = true;
+        }
+    }
+    // Damaged pictures are the codec's to conceal or drop; only a full codec keeps the packet.
+    if (avcodec_send_packet(codec_.get(), packet_.get()) != AVERROR(EAGAIN))
+        packetWaiting_ = false;
+    return true;
+}
+
+std::optional<Picture> VideoDecoder::receive()
+{
+    av_frame_unref(frame_.get());
+    haveFrame_ = false;
+    for (;;) {
+        const int result = avcodec_receive_frame(codec_.get(), frame_.get());
+        if (result == 0) {
+            haveFrame_ = true;
+            const Picture picture = describe();
+            nextPts_ = picture.pts + picture.duration;
+            return picture;
+        }
+        if (result == AVERROR_EOF) {
+            avcodec_flush_buffers(codec_.get());
+            resetParser();
+            draining_ = false;
+            return std::nullopt;
+        }
+        if (result != AVERROR(EAGAIN))
+            return std::nullopt;
+        if (feed())
+            continue;
+        if (!draining_)
+            return std::nullopt;
+        avcodec_send_packet(codec_.get(), nullptr);
+    }
+}
+
+Picture VideoDecoder::describe() const
+{
+    const AVFrame& f = *frame_;
+    Picture picture;
+    picture.width = f.width;
+    picture.height = f.height;
+    picture.type = pictureType(f.pict_type);
+    const AVRational rate = codec_->framerate;
+    picture.frameRate = {rate.num, rate.den};
+    if (rate.num > 0 && rate.den > 0)
+        picture.duration = av_rescale(90000LL * (2 + f.repeat_pict), rate.den, 2LL * rate.num);
+    if (f.pts != AV_NOPTS_VALUE)
+        picture.pts = f.pts;
+    else if (nextPts_)
+        picture.pts = *nextPts_;
+    AVRational sar = f.sample_aspect_ratio;
+    if (sar.num <= 0 || sar.den <= 0)
+        sar = {1, 1};
+    av_reduce(&picture.aspect.num, &picture.aspect.den, int64_t{sar.num} * f.width,
+              int64_t{sar.den} * f.height, 1 << 16);
+    return picture;
+}
+
+bool VideoDecoder::convert(uint8_t* pixels, ptrdiff_t stride, int width, int height)
+{
+    if (!haveFrame_ || width <= 0 || height <= 0)
+        return false;
+    const AVFrame& f = *frame_;
+    // Bicubic, as the ffmpeg program converts; at the picture's own size it is a plain copy.
+    scaler_.reset(sws_getCachedContext(scaler_.release(), f.width, f.height, static_cast<AVPixelFormat>(f.format),
+                                       width, height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    if (!scaler_)
+        return false;
+    uint8_t* planes[4] = {pixels, nullptr, nullptr, nullptr};
+    const int strides[4] = {static_cast<int>(stride), 0, 0, 0};
+    return sws_scale(scaler_.get(), f.data, f.linesize, 0, f.height, planes, strides) == height;
+}
+
+void VideoDecoder::flush()
+{
+    avcodec_flush_buffers(codec_.get());
+    resetParser();
+    av_frame_unref(frame_.get());
+    haveFrame_ = packetWaiting_ = draining_ = false;
+    inputSize_ = inputUsed_ = 0;
+    nextPts_.reset();
+}
+
+void VideoDecoder::setSkip(VideoSkip skip)
+{
+    codec_->skip_frame = skip == VideoSkip::NonIntra      ? AVDISCARD_NONINTRA
+                         : skip == VideoSkip::NonReference ? AVDISCARD_NONREF
+                                                           : AVDISCARD_DEFAULT;
+}
+
+}  // namespace media

@@ -1,0 +1,74 @@
+#pragma once
+// MPEG-1 and MPEG-2 video: packets of the video stream in, pictures in display order out,
+// converted to 32-bit BGRA straight into the caller's buffer. Holds at most one packet of input
+// and the codec's own reordering delay: nothing queues up inside.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "media/Ffmpeg.h"
+
+namespace media {
+
+struct Rational {
+    int num = 0, den = 1;
+    bool operator==(const Rational&) const = default;
+};
+
+enum class PictureType : uint8_t { I, P, B, Other };
+
+// Pictures not decoded at all, for fast play: B pictures, or everything but I pictures.
+enum class VideoSkip : uint8_t { None, NonReference, NonIntra };
+
+struct Picture {
+    int64_t pts = 0;       // 90 kHz; counted on from the previous picture where the stream has none
+    int64_t duration = 0;  // 90 kHz, repeated fields included
+    int width = 0, height = 0;
+    Rational aspect;     // display aspect ratio: 4:3 or 16:9 on a DVD
+    Rational frameRate;  // 25/1, 30000/1001, ...
+    PictureType type = PictureType::Other;
+};
+
+class VideoDecoder {
+public:
+    VideoDecoder();
+
+    // Takes the bytes of one video packet (copied) with its PTS. False, taking nothing, while
+    // earlier input waits: call receive() until it gives nothing, then send again.
+    bool send(std::span<const uint8_t> data, std::optional<int64_t> pts);
+    // No more input for now (a still, the end of the data): the pictures held back for
+    // reordering come out of receive(); input after them starts afresh.
+    void drain();
+    // The next picture in display order, or nothing until more input comes. Its pixels stay
+    // available to convert() until the next receive() or flush().
+    std::optional<Picture> receive();
+    // Writes the last received picture as BGRA, scaled to width x height. A negative stride
+    // writes bottom-up from `pixels` (the start of the last row). False when there is no picture.
+    bool convert(uint8_t* pixels, ptrdiff_t stride, int width, int height);
+    // Forgets all input and pictures: after a jump nothing of the old place comes out.
+    void flush();
+    void setSkip(VideoSkip skip);
+
+private:
+    bool feed();
+    void resetParser();
+    Picture describe() const;
+
+    CodecContextPtr codec_;
+    ParserPtr parser_;
+    PacketPtr packet_;
+    FramePtr frame_;
+    SwsPtr scaler_;
+    std::vector<uint8_t> input_;
+    size_t inputSize_ = 0, inputUsed_ = 0;
+    int64_t inputPts_ = AV_NOPTS_VALUE;
+    bool packetWaiting_ = false;
+    bool draining_ = false;
+    bool parserDrained_ = false;
+    bool haveFrame_ = false;
+    std::optional<int64_t> nextPts_;
+};
+
+}  // namespace media
