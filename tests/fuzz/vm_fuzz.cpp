@@ -9,6 +9,7 @@
 #include "core/Disc.h"
 #include "core/Navigator.h"
 #include "core/Vm.h"
+#include "core/Vobu.h"
 #include "support/DiscWriter.h"
 #include "support/NavPackWriter.h"
 
@@ -68,8 +69,11 @@ void operate(Navigator& n, uint8_t op)
     case 11: n.playPrevChapter(); break;
     case 12: n.selectButton(arg); break;
     case 13: n.selectAudioStream(arg % 9); break;
-    case 14: n.playBackwards(1 + arg); break;
-    default: n.playForwards(1 + arg); break;
+    case 14: arg & 1 ? n.playBackwards(1 + arg) : n.playForwards(1 + arg); break;
+    default:  // as playback with pictures goes on
+        n.read();
+        n.elapse(0.5 + arg);
+        break;
     }
     n.takeEvents();
 }
