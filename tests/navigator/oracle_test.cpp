@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <ostream>
@@ -214,10 +215,11 @@ struct Script {
     const char* disc;
     const char* name;
     std::vector<Action> actions;
-    // Where the core is right to differ: it skips the reference's first places (and what it
-    // reads there), for this reason.
-    size_t skipped = 0;
+    // Where the core is right to differ, for this reason: it skips the reference's first
+    // places (and what it reads there), or it reads VOBUs the reference does not.
     const char* reason = nullptr;
+    size_t skipped = 0;
+    std::vector<uint32_t> ownVobus = {};
 };
 
 class Oracle : public testing::TestWithParam<Script> {};
@@ -237,8 +239,14 @@ TEST_P(Oracle, BothNavigatorsReachTheSamePlaces)
     EXPECT_EQ(core.path(), std::vector<Place>(theirs.begin() + static_cast<long>(script.skipped), theirs.end()))
         << (script.reason ? script.reason : "");
     const std::vector<uint32_t>& read = reference.vobus();
-    const size_t vobus = script.skipped ? std::min(core.vobus().size(), read.size()) : read.size();
-    EXPECT_EQ(core.vobus(), std::vector<uint32_t>(read.end() - static_cast<long>(vobus), read.end()));
+    std::vector<uint32_t> ours = core.vobus();
+    for (uint32_t own : script.ownVobus) {
+        const auto at = std::find(ours.begin(), ours.end(), own);
+        ASSERT_NE(at, ours.end()) << "the core no longer reads VOBU " << own << ": " << script.reason;
+        ours.erase(at);
+    }
+    const size_t vobus = script.skipped ? std::min(ours.size(), read.size()) : read.size();
+    EXPECT_EQ(ours, std::vector<uint32_t>(read.end() - static_cast<long>(vobus), read.end()));
     std::printf("oracle %-18s %-18s %4zu places %5zu VOBUs compared%s\n", script.disc, script.name, theirs.size(),
                 read.size(), script.reason ? ", 1 disagreement justified" : "");
 }
@@ -252,17 +260,25 @@ const Script scripts[] = {
     {"images/sample.iso", "menus", {Run, press(1), Run, press(2), Run}},
     {"slideshow", "menus", {Run, press(1), Run, press(2), Run}},
     {"slideshow", "chapters", {Run, chapter(1, 2), Run, chapter(2, 1), Run}},
+    {"slideshow", "cell-less root menu", {Run, press(1), menu(MenuId::Root), Run, press(2), Run}},
+    {"slideshow", "time search", {Run, chapter(1, 1), time(4), Run},
+     "4 s falls 1.08 s into cell 2 (cell 1 lasts 2.92 s), in the VOBU at sector 201 that shows 0.6 s to "
+     "1.2 s of the cell by its own time; libdvdnav estimates the sector in proportion to the cell's length "
+     "and lands on the VOBU that starts at 1.2 s, past the time asked for",
+     0, {201}},
     {"commands", "streams by menu", {Run, press(1), Run, press(1), Run}},
     {"commands", "preselected button", {Run, press(1), Run, Activate, Run}},
     {"commands", "register, chain", {Run, press(3), Run, press(2), Run, press(2), Run}},
     {"commands", "menu calls", {Run, press(2), menu(MenuId::Root), Run, press(1), Run, menu(MenuId::Title), Run}},
+    {"commands", "time search", {Run, press(3), time(5), Run}},
     {"images/commands.iso", "streams by menu", {Run, press(1), Run, press(1), Run}},
     {"chapters300", "to the end", {Run}},
     {"chapters300", "chapter jump", {Run, chapter(1, 150), Run}},
     {"chapters300", "time search", {chapter(1, 1), time(20), Run}},
-    {"chapters300", "time past a PGC", {chapter(1, 1), time(100), Run}, 198,
+    {"chapters300", "time past a PGC", {chapter(1, 1), time(100), Run},
      "a time names a place in the whole title, not in one of its program chains; libdvdnav searches only the "
-     "program chain playing, finds no 100 s in its 38 s and stays at the start of the title"},
+     "program chain playing, finds no 100 s in its 38 s and stays at the start of the title",
+     198},
 };
 
 INSTANTIATE_TEST_SUITE_P(Discs, Oracle, testing::ValuesIn(scripts), [](const auto& info) {
