@@ -1,5 +1,7 @@
 #include "media/Ffmpeg.h"
 
+#include <mutex>
+
 namespace media {
 
 std::string errorText(int code)
@@ -18,6 +20,9 @@ int check(int code, const char* what)
 
 CodecContextPtr openDecoder(AVCodecID id, AVDictionary** options)
 {
+    // Damaged input is expected and handled; FFmpeg's complaints about it would only be noise.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_FATAL); });
     const AVCodec* codec = avcodec_find_decoder(id);
     if (!codec)
         throw MediaError(std::string("no decoder for ") + avcodec_get_name(id));

@@ -178,7 +178,7 @@ void VideoDecoder::flush()
 
 void VideoDecoder::setSkip(VideoSkip skip)
 {
-    codec_->skip_frame = skip == VideoSkip::NonIntra      ? AVDISCARD_NONINTRA
+    codec_->skip_frame = skip == VideoSkip::NonIntra      ? AVDISCARD_NONKEY
                          : skip == VideoSkip::NonReference ? AVDISCARD_NONREF
                                                            : AVDISCARD_DEFAULT;
 }

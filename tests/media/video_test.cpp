@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <random>
 #include <functional>
 
+#include "core/Disc.h"
 #include "media/Demux.h"
 #include "support/Files.h"
 #include "support/Oracle.h"
+#include "support/TestDiscs.h"
 
 namespace {
 
@@ -84,4 +88,142 @@ TEST(VideoDecoder, WholeTitleEqualsFfmpegWithItsFormatAndTimes)
     EXPECT_EQ(pictures[0].type, PictureType::I);
     EXPECT_EQ(std::ranges::count(pictures, PictureType::I, &Picture::type), 20);  // a GOP of 10
 }
+
+std::vector<uint8_t> readSectors(const nav::OpenedDisc& opened, uint32_t first, uint32_t end)
+{
+    std::vector<uint8_t> sectors((end - first) * SectorSize);
+    if (!opened.volume.readSectors(1, nav::VobSet::Title, first, sectors))
+        throw std::runtime_error("cannot read sectors " + std::to_string(first) + "-" + std::to_string(end));
+    return sectors;
+}
+
+bool navPack(std::span<const uint8_t> sector)
+{
+    std::vector<Packet> packets;
+    demux(sector.first(SectorSize), {.audio = {}, .subpicture = {}, .nav = true}, packets);
+    return !packets.empty() && packets[0].stream.kind == StreamKind::Nav;
+}
+
+// As after a jump: from a VOBU in the middle of one program chain's last cell on into the
+// next chain, which plays the same cells again from the start, so the time stamps start again;
+// the decoder held pictures of another place before.
+TEST(VideoDecoder, FromAVobuInTheMiddleAcrossProgramChainsAfterAJump)
+{
+    auto opened = nav::openDisc(nav::utf8FromPath(navtest::testDiscs() / "chapters300"));
+    ASSERT_TRUE(opened) << opened.error();
+    const auto& pgcs = opened->disc.titleSets.at(0).pgcs.pgcs;
+    const nav::CellPlayback& last = pgcs.at(0).pgc->cells.back();
+    const auto& nextCells = pgcs.at(1).pgc->cells;
+
+    uint32_t first = (last.firstSector + last.lastSector) / 2;
+    while (!navPack(readSectors(*opened, first, first + 1)) && first < last.lastSector)
+        ++first;
+    ASSERT_LT(first, last.lastSector);
+    std::vector<uint8_t> sectors = readSectors(*opened, first, last.lastSector + 1);
+    const std::vector<uint8_t> following = readSectors(*opened, nextCells.at(0).firstSector, nextCells.at(1).lastSector + 1);
+    sectors.insert(sectors.end(), following.begin(), following.end());
+
+    VideoDecoder decoder;
+    int before = 0;
+    std::vector<Packet> elsewhere;
+    const std::vector<uint8_t> start = readSectors(*opened, 300, 500);
+    demux(start, {}, elsewhere);
+    for (const Packet& packet : elsewhere)
+        while (!decoder.send(packet.payload, packet.pts))
+            while (decoder.receive())
+                ++before;
+    ASSERT_GT(before, 10);
+    decoder.flush();
+
+    navtest::TempFolder folder;
+    const auto path = folder.path() / "jump.vob";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(sectors.data()), sectors.size());
+    const auto pictures = expectFfmpegsPictures(path, sectors, decoder, true);
+    ASSERT_GT(pictures.size(), 20u);
+    EXPECT_EQ(pictures[0].type, PictureType::I);
+    EXPECT_EQ(pictures[0].frameRate, (Rational{30000, 1001}));
+    EXPECT_EQ(pictures[0].aspect, (Rational{4, 3}));
+    int restarts = 0;
+    for (size_t i = 1; i < pictures.size(); ++i)
+        restarts += pictures[i].pts < pictures[i - 1].pts;
+    EXPECT_EQ(restarts, 1);
+}
+
+// MPEG-1 video with B pictures, as a DVD may carry it.
+TEST(VideoDecoder, Mpeg1WithReorderedPictures)
+{
+    navtest::TempFolder folder;
+    const auto path = folder.path() / "mpeg1.vob";
+    mediatest::ffmpegOutput("-f lavfi -i testsrc=size=352x240:rate=30000/1001:duration=1 -c:v mpeg1video -bf 2 "
+                            "-g 12 -f dvd -y '" + path.string() + "'");
+    const std::vector<uint8_t> file = readFile(path);
+    VideoDecoder decoder;
+    const auto pictures = expectFfmpegsPictures(path, file, decoder);
+    ASSERT_EQ(pictures.size(), 30u);
+    EXPECT_GE(std::ranges::count(pictures, PictureType::B, &Picture::type), 15);
+    for (size_t i = 1; i < pictures.size(); ++i)
+        EXPECT_EQ(pictures[i].pts - pictures[i - 1].pts, 3003) << "picture " << i;
+}
+
+TEST(VideoDecoder, FastPlayDecodesOnlyIntraPictures)
+{
+    const std::vector<uint8_t> file = readFile(vob("sample", "VTS_02_1.VOB"));
+    std::vector<int64_t> all, intra, fast;
+    VideoDecoder decoder;
+    decode(file, decoder, [&](const Picture& p, VideoDecoder&) {
+        all.push_back(p.pts);
+        if (p.type == PictureType::I)
+            intra.push_back(p.pts);
+    });
+    decoder.setSkip(VideoSkip::NonIntra);
+    decode(file, decoder, [&](const Picture& p, VideoDecoder&) { fast.push_back(p.pts); });
+    EXPECT_EQ(fast, intra);
+    EXPECT_LT(intra.size() * 5, all.size());
+}
+
+
+// Random bytes give nothing, damaged pictures only pictures of the stream's size; neither
+// crashes or stops the decoder for the good data after them.
+TEST(VideoDecoder, DamagedInputGivesNoStrayPictures)
+{
+    std::vector<uint8_t> file = readFile(vob("sample", "VTS_02_1.VOB"));
+    file.resize(400 * SectorSize);
+    std::mt19937 random(5);
+    std::vector<uint8_t> noise(64 * 2000);
+    for (auto& b : noise)
+        b = static_cast<uint8_t>(random());
+
+    VideoDecoder decoder;
+    int pictures = 0;
+    for (size_t at = 0; at < noise.size(); at += 2000) {
+        ASSERT_TRUE(decoder.send(std::span(noise).subspan(at, 2000), std::nullopt));
+        while (decoder.receive())
+            ++pictures;
+    }
+    EXPECT_EQ(pictures, 0);
+
+    std::vector<Packet> packets;
+    demux(file, {}, packets);
+    std::vector<uint8_t> damaged;
+    for (const Packet& packet : packets) {
+        damaged.assign(packet.payload.begin(), packet.payload.end());
+        damaged[random() % damaged.size()] = static_cast<uint8_t>(random());
+        while (!decoder.send(damaged, packet.pts))
+            while (auto picture = decoder.receive()) {
+                EXPECT_EQ(picture->width, 720);
+                EXPECT_EQ(picture->height, 576);
+                ++pictures;
+            }
+    }
+    EXPECT_GT(pictures, 0);
+
+    decoder.flush();
+    std::vector<int64_t> after, fresh;
+    decode(file, decoder, [&](const Picture& p, VideoDecoder&) { after.push_back(p.pts); });
+    VideoDecoder freshDecoder;
+    decode(file, freshDecoder, [&](const Picture& p, VideoDecoder&) { fresh.push_back(p.pts); });
+    EXPECT_EQ(after, fresh);
+    EXPECT_GT(fresh.size(), 50u);
+}
+
 }  // namespace
