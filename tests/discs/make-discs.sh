@@ -4,6 +4,11 @@
 #                two audio streams (en, fr) and two subtitle streams (en, none), title set 1
 #                has a root menu; title 2 is in a 16:9 title set.
 #   chapters300/ one NTSC title of 300 chapters spread over four linked PGCs.
+#   codings/     one three-second PAL title per audio coding, each in its own title set, every
+#                stream a tone of its own: set 1 AC-3 5.1 en 440 Hz and AC-3 stereo fr 550 Hz
+#                with two subtitle streams (en: three coloured boxes from 0.5 to 2 s; fr:
+#                forced, one box from 1 to 2.5 s); set 2 MPEG layer 2 de 660 Hz; set 3 LPCM
+#                16-bit 48 kHz es 770 Hz and 24-bit 96 kHz it 880 Hz; set 4 DTS nl 990 Hz.
 # A disc is rebuilt only when its folder is missing or this script or the tools changed.
 # Needs ffmpeg, dvdauthor and spumux.
 set -euo pipefail
@@ -130,6 +135,67 @@ XML
   dvdauthor -x dvd.xml > dvdauthor.log 2>&1
 }
 
+# A three-second PAL title OUT carrying the given tones (Hz), each encoded with the options
+# that follow it: coded OUT "FREQ OPTION..." ...
+coded() {
+  local result=$1 inputs=() maps=(-map 0:v) codecs=() n=0 stream freq
+  shift
+  for stream in "$@"; do
+    read -r freq stream <<<"$stream"
+    inputs+=(-f lavfi -i "sine=frequency=$freq:duration=3")
+    maps+=(-map $((n + 1)):a)
+    # shellcheck disable=SC2206
+    codecs+=(${stream//:N/:$n})
+    n=$((n + 1))
+  done
+  # The muxer's complaints about its buffers go to the log.
+  ff -f lavfi -i testsrc=size=720x576:rate=25:duration=3 "${inputs[@]}" "${maps[@]}" \
+     -target pal-dvd -aspect 4:3 -g 10 -b:v 800k "${codecs[@]}" "$result" 2>> coded.log
+}
+
+author_codings() {
+  coded ac3.mpg "440 -c:a:N ac3 -ac:a:N 6 -b:a:N 384k" "550 -c:a:N ac3 -ac:a:N 2 -b:a:N 192k"
+  local box x w colour boxes="color=c=black:s=720x576,format=rgb24"
+  for box in 100:160:white 300:120:red 460:160:blue; do
+    IFS=: read -r x w colour <<<"$box"
+    boxes+=",drawbox=x=$x:y=400:w=$w:h=40:color=$colour@1:t=fill"
+  done
+  ff -f lavfi -i "$boxes" -frames:v 1 subcol.png
+  overlay forced.png yellow 240:100:240:60
+  cat > subcol.xml <<'XML'
+<subpictures format="PAL"><stream>
+ <spu start="00:00:00.50" end="00:00:02.00" image="subcol.png" transparent="000000"/>
+</stream></subpictures>
+XML
+  cat > forced.xml <<'XML'
+<subpictures format="PAL"><stream>
+ <spu start="00:00:01.00" end="00:00:02.50" force="yes" image="forced.png" transparent="000000"/>
+</stream></subpictures>
+XML
+  spumux -s 0 subcol.xml < ac3.mpg > ac3-sub0.mpg 2>> spumux.log
+  spumux -s 1 forced.xml < ac3-sub0.mpg > ac3-subs.mpg 2>> spumux.log
+  coded mp2.mpg "660 -c:a:N mp2 -ac:a:N 2 -b:a:N 192k"
+  # LPCM leaves in packets of 160 samples, small enough for the program stream's buffers.
+  coded lpcm.mpg "770 -c:a:N pcm_s16be -ac:a:N 2 -ar:a:N 48000 -filter:a:N asetnsamples=n=160" \
+    "880 -c:a:N pcm_dvd -sample_fmt:a:N s32 -ac:a:N 2 -ar:a:N 96000 -filter:a:N asetnsamples=n=160"
+  coded dts.mpg "990 -c:a:N dca -strict -2 -ac:a:N 2 -ar:a:N 48000"
+  {
+    echo '<dvdauthor dest="dvd">'
+    echo ' <vmgm><menus><video format="pal"/></menus></vmgm>'
+    local set langs
+    for set in "ac3-subs en,fr" "mp2 de" "lpcm es,it" "dts nl"; do
+      read -r set langs <<<"$set"
+      echo ' <titleset><titles><video format="pal" aspect="4:3"/>'
+      for lang in ${langs//,/ }; do echo "  <audio lang=\"$lang\"/>"; done
+      [ "$set" = ac3-subs ] && echo '  <subpicture lang="en"/><subpicture lang="fr"/>'
+      echo "  <pgc><vob file=\"$set.mpg\"/></pgc>"
+      echo ' </titles></titleset>'
+    done
+    echo '</dvdauthor>'
+  } > dvd.xml
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+}
+
 # Big-endian reads and writes at byte offsets of a file.
 u16() { od -An -tu1 -j "$2" -N2 "$1" | awk '{ print $1 * 256 + $2 }'; }
 u32() { od -An -tu1 -j "$2" -N4 "$1" | awk '{ print (($1 * 256 + $2) * 256 + $3) * 256 + $4 }'; }
@@ -204,3 +270,4 @@ build() {
 
 build sample
 build chapters300
+build codings

@@ -1,0 +1,263 @@
+#include "media/AudioDecoder.h"
+
+#include <cstdlib>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+#include "media/Ffmpeg.h"
+
+namespace media {
+namespace {
+
+constexpr std::int64_t Ticks = 90000;
+// A PTS names the first frame that starts in its packet, and FFmpeg's parsers now and then
+// give it to the frame beside that one: a single stamp off by up to this much is such a slip.
+constexpr std::int64_t Slip = Ticks * 40 / 1000;
+// Resampling and the frame a PTS names leave this much play between the stamps and the line.
+constexpr std::int64_t Play = Ticks * 4 / 1000;
+
+AVCodecID codecId(StreamKind coding)
+{
+    switch (coding) {
+    case StreamKind::Ac3: return AV_CODEC_ID_AC3;
+    case StreamKind::MpegAudio: return AV_CODEC_ID_MP2;  // its decoder takes layers 1 and 2 alike
+    case StreamKind::Lpcm: return AV_CODEC_ID_PCM_DVD;
+    case StreamKind::Dts: return AV_CODEC_ID_DTS;
+    default: throw MediaError("not an audio stream");
+    }
+}
+
+constexpr std::size_t LpcmHeader = 3;
+
+// The LPCM packet, or nothing when its header names what no disc may carry (the reserved
+// sample size, rates other than 48 and 96 kHz). A 16-bit packet loses a trailing partial
+// sample: left in, the remainder of a cut packet would shift every later sample of the
+// stream. 20- and 24-bit packets may end inside a sample group that the next one completes.
+std::span<const std::uint8_t> checkedLpcm(std::span<const std::uint8_t> data)
+{
+    if (data.size() <= LpcmHeader) return {};
+    int quantisation = data[1] >> 6;
+    if (quantisation == 3 || (data[1] >> 4 & 3) > 1) return {};
+    if (quantisation > 0) return data;
+    std::size_t sample = 2 * ((data[1] & 7) + 1);
+    std::size_t size = LpcmHeader + (data.size() - LpcmHeader) / sample * sample;
+    return size > LpcmHeader ? data.first(size) : std::span<const std::uint8_t>{};
+}
+
+}  // namespace
+
+struct AudioDecoder::State {
+    AVCodecID codec = AV_CODEC_ID_NONE;
+    CodecContextPtr context;
+    ParserPtr parser;  // none for LPCM: each packet is whole
+    SwrPtr resampler;
+    int inFormat = -1, inRate = 0;
+    AVChannelLayout inLayout{};
+    FramePtr frame = makeFrame();
+    PacketPtr packet = makePacket();
+    // The time line: PTS of a sample given out, and the count given out since it, kept
+    // apart so that rounding does not accumulate.
+    std::optional<std::int64_t> origin;
+    std::int64_t sinceOrigin = 0;
+
+    std::optional<std::int64_t> next() const
+    {
+        if (!origin) return std::nullopt;
+        return *origin + sinceOrigin * Ticks / PcmRate;
+    }
+
+    std::optional<std::int64_t> lastOffset;  // of the last stamp that left the line
+
+    // Where the next output starts: on the time line, unless the stream's own PTS leaves it
+    // for good (far, or twice alike: data was lost or the stream jumped).
+    std::optional<std::int64_t> place(std::int64_t pts)
+    {
+        std::optional<std::int64_t> line = next();
+        if (pts == AV_NOPTS_VALUE) return line;
+        if (line) {
+            std::int64_t offset = pts - *line;
+            if (std::llabs(offset) <= Play) {
+                lastOffset.reset();
+                return line;
+            }
+            bool confirmed = lastOffset && std::llabs(offset - *lastOffset) <= Play;
+            if (std::llabs(offset) <= Slip && !confirmed) {
+                lastOffset = offset;
+                return line;
+            }
+        }
+        lastOffset.reset();
+        origin = pts;
+        sinceOrigin = 0;
+        return pts;
+    }
+
+    void open()
+    {
+        context = openDecoder(codec);
+        context->pkt_timebase = {1, static_cast<int>(Ticks)};
+        // A frame whose checksum fails is refused rather than played as noise.
+        context->err_recognition = AV_EF_CRCCHECK | AV_EF_EXPLODE;
+        if (codec != AV_CODEC_ID_PCM_DVD) parser = makeParser(codec);
+        resampler.reset();
+        inFormat = -1;
+        origin.reset();
+        sinceOrigin = 0;
+        lastOffset.reset();
+    }
+
+    bool resamplerFits(const AVFrame& f) const
+    {
+        return resampler && f.format == inFormat && f.sample_rate == inRate &&
+            av_channel_layout_compare(&f.ch_layout, &inLayout) == 0;
+    }
+
+    bool prepareResampler(const AVFrame& f)
+    {
+        if (resamplerFits(f)) return true;
+        resampler.reset();
+        av_channel_layout_uninit(&inLayout);
+        if (av_channel_layout_copy(&inLayout, &f.ch_layout) < 0) return false;
+        AVChannelLayout in{};
+        // Decoders that know only a channel count get the usual layout for it, as FFmpeg's
+        // own tools assume.
+        if (f.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&in, f.ch_layout.nb_channels);
+        else
+            av_channel_layout_copy(&in, &f.ch_layout);
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        SwrContext* s = nullptr;
+        int result = swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_S16, PcmRate, &in,
+            static_cast<AVSampleFormat>(f.format), f.sample_rate, 0, nullptr);
+        av_channel_layout_uninit(&in);
+        SwrPtr owned(s);
+        if (result < 0 || swr_init(s) < 0) return false;
+        resampler = std::move(owned);
+        inFormat = f.format;
+        inRate = f.sample_rate;
+        return true;
+    }
+
+    void emit(std::int64_t pts, std::vector<std::int16_t> samples, std::vector<PcmBlock>& out)
+    {
+        sinceOrigin += static_cast<std::int64_t>(samples.size() / PcmChannels);
+        out.push_back({pts, std::move(samples)});
+    }
+
+    // Converts a frame, or with none gives out what the resampler holds.
+    void convert(const AVFrame* f, std::vector<PcmBlock>& out)
+    {
+        int count = f ? f->nb_samples : 0;
+        if (f && !prepareResampler(*f)) return;
+        if (!resampler) return;
+        // Samples the resampler still holds belong before this frame's first.
+        std::int64_t held = swr_get_delay(resampler.get(), PcmRate);
+        std::optional<std::int64_t> pts =
+            place(f && f->pts != AV_NOPTS_VALUE ? f->pts - held * Ticks / PcmRate : AV_NOPTS_VALUE);
+        int capacity = swr_get_out_samples(resampler.get(), count);
+        if (!pts || capacity <= 0) return;
+        std::vector<std::int16_t> samples(static_cast<std::size_t>(capacity) * PcmChannels);
+        auto* target = reinterpret_cast<std::uint8_t*>(samples.data());
+        int got = swr_convert(resampler.get(), &target, capacity,
+            f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr, count);
+        if (got <= 0) return;
+        samples.resize(static_cast<std::size_t>(got) * PcmChannels);
+        emit(*pts, std::move(samples), out);
+    }
+
+    // A frame lost to bad data keeps its place on the time line as silence.
+    void silence(std::int64_t pts, int duration, std::vector<PcmBlock>& out)
+    {
+        std::optional<std::int64_t> at = place(pts);
+        if (!at || duration <= 0 || context->sample_rate <= 0) return;
+        std::int64_t frames = std::int64_t{duration} * PcmRate / context->sample_rate;
+        emit(*at, std::vector<std::int16_t>(static_cast<std::size_t>(frames) * PcmChannels), out);
+    }
+
+    void receive(std::vector<PcmBlock>& out)
+    {
+        while (avcodec_receive_frame(context.get(), frame.get()) == 0) {
+            convert(frame.get(), out);
+            av_frame_unref(frame.get());
+        }
+    }
+
+    void decodeFrame(std::span<const std::uint8_t> data, std::int64_t pts, int duration,
+        std::vector<PcmBlock>& out)
+    {
+        // Not reference-counted: the decoder takes its own padded copy.
+        packet->data = const_cast<std::uint8_t*>(data.data());
+        packet->size = static_cast<int>(data.size());
+        packet->pts = pts;
+        int sent = avcodec_send_packet(context.get(), packet.get());
+        packet->data = nullptr;
+        packet->size = 0;
+        if (sent < 0) {
+            silence(pts, duration, out);
+            return;
+        }
+        receive(out);
+    }
+};
+
+AudioDecoder::AudioDecoder(StreamKind coding) : s_(std::make_unique<State>())
+{
+    s_->codec = codecId(coding);
+    s_->open();
+}
+
+AudioDecoder::~AudioDecoder()
+{
+    av_channel_layout_uninit(&s_->inLayout);
+}
+
+void AudioDecoder::decode(std::span<const std::uint8_t> data, std::optional<std::int64_t> pts,
+    std::vector<PcmBlock>& out)
+{
+    std::int64_t stamp = pts ? *pts : AV_NOPTS_VALUE;
+    if (!s_->parser) {
+        data = checkedLpcm(data);
+        if (!data.empty()) s_->decodeFrame(data, stamp, 0, out);
+        return;
+    }
+    // The parser cuts frames that span packets; each takes the PTS of the packet it starts in.
+    while (!data.empty()) {
+        std::uint8_t* frame = nullptr;
+        int size = 0;
+        int used = av_parser_parse2(s_->parser.get(), s_->context.get(), &frame, &size,
+            data.data(), static_cast<int>(data.size()), stamp, AV_NOPTS_VALUE, 0);
+        if (used < 0) return;
+        data = data.subspan(static_cast<std::size_t>(used));
+        stamp = AV_NOPTS_VALUE;
+        if (size > 0)
+            s_->decodeFrame({frame, static_cast<std::size_t>(size)}, s_->parser->pts,
+                s_->parser->duration, out);
+        if (used == 0 && size == 0) return;
+    }
+}
+
+void AudioDecoder::drain(std::vector<PcmBlock>& out)
+{
+    if (s_->parser) {
+        std::uint8_t* frame = nullptr;
+        int size = 0;
+        av_parser_parse2(s_->parser.get(), s_->context.get(), &frame, &size, nullptr, 0,
+            AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        if (size > 0)
+            s_->decodeFrame({frame, static_cast<std::size_t>(size)}, s_->parser->pts,
+                s_->parser->duration, out);
+    }
+    if (avcodec_send_packet(s_->context.get(), nullptr) == 0) s_->receive(out);
+    s_->convert(nullptr, out);
+    flush();
+}
+
+void AudioDecoder::flush()
+{
+    av_channel_layout_uninit(&s_->inLayout);
+    s_->open();
+}
+
+}  // namespace media
