@@ -1,0 +1,75 @@
+#include "media/Overlay.h"
+
+#include <algorithm>
+
+namespace media {
+namespace {
+
+std::uint8_t clamp(int v)
+{
+    return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+}
+
+struct Ink {
+    std::uint8_t b = 0, g = 0, r = 0;
+    int alpha = 0;  // 0-255
+};
+
+std::array<Ink, 4> inks(const ColourSet& set, const Palette& palette)
+{
+    std::array<Ink, 4> result;
+    for (int type = 0; type < 4; ++type) {
+        Rgb rgb = toRgb(palette[set.colour[type] & 0xF]);
+        result[type] = {rgb.b, rgb.g, rgb.r, set.contrast[type] * 17};
+    }
+    return result;
+}
+
+void put(std::uint8_t* pixel, const Ink& ink)
+{
+    if (ink.alpha == 0) return;
+    auto mix = [&](std::uint8_t& channel, std::uint8_t value) {
+        channel = static_cast<std::uint8_t>((value * ink.alpha + channel * (255 - ink.alpha) + 127) / 255);
+    };
+    mix(pixel[0], ink.b);
+    mix(pixel[1], ink.g);
+    mix(pixel[2], ink.r);
+}
+
+}  // namespace
+
+Rgb toRgb(std::uint32_t yCrCb)
+{
+    // ITU-R BT.601, studio range, in fixed point (1 << 16).
+    int y = static_cast<int>(yCrCb >> 16 & 0xFF) - 16;
+    int cr = static_cast<int>(yCrCb >> 8 & 0xFF) - 128;
+    int cb = static_cast<int>(yCrCb & 0xFF) - 128;
+    int luma = 76309 * y + 32768;
+    return {clamp((luma + 104597 * cr) >> 16), clamp((luma - 53279 * cr - 25675 * cb) >> 16),
+        clamp((luma + 132201 * cb) >> 16)};
+}
+
+void blend(PictureView picture, const SubpicturePhase& phase, const Palette& palette,
+    const Highlight* highlight)
+{
+    if (!phase.bitmap || !picture.pixels) return;
+    const Bitmap& bitmap = *phase.bitmap;
+    const std::array<Ink, 4> normal = inks(phase.colours, palette);
+    std::array<Ink, 4> lit{};
+    if (highlight) lit = inks(highlight->colours, palette);
+
+    Area clip{std::max(bitmap.area.left, 0), std::max(bitmap.area.top, 0),
+        std::min(bitmap.area.right, picture.width), std::min(bitmap.area.bottom, picture.height)};
+    for (int y = clip.top; y < clip.bottom; ++y) {
+        const std::uint8_t* types =
+            &bitmap.pixels[static_cast<std::size_t>(y - bitmap.area.top) * bitmap.area.width()];
+        std::uint8_t* row = picture.pixels + y * picture.stride;
+        bool litRow = highlight && y >= highlight->area.top && y < highlight->area.bottom;
+        for (int x = clip.left; x < clip.right; ++x) {
+            bool inside = litRow && x >= highlight->area.left && x < highlight->area.right;
+            put(row + 4 * x, (inside ? lit : normal)[types[x - bitmap.area.left] & 3]);
+        }
+    }
+}
+
+}  // namespace media
