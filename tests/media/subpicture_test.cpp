@@ -114,6 +114,83 @@ TEST(Subpicture, TrackShowsForcedOnesWithSubtitlesOffAndFollowsAStreamChange)
     EXPECT_EQ(track.at(FirstVideoPts + Second * 26 / 10), nullptr) << "ended";
 }
 
+// A unit made to order: runs of every code length, three control sequences.
+class UnitWriter {
+public:
+    void run(int length, int type)
+    {
+        int code = length << 2 | type;
+        int nibbles = length == 0 || length >= 64 ? 4 : length >= 16 ? 3 : length >= 4 ? 2 : 1;
+        for (int i = nibbles - 1; i >= 0; --i) nibble(code >> (4 * i) & 0xF);
+    }
+    void endLine()
+    {
+        if (half_) nibble(0);
+    }
+    std::size_t size() const { return bytes.size(); }
+    void byte(int b) { bytes.push_back(static_cast<std::uint8_t>(b)); }
+    void word(int w) { byte(w >> 8), byte(w & 0xFF); }
+    void setWord(std::size_t at, int w) { bytes[at] = std::uint8_t(w >> 8), bytes[at + 1] = std::uint8_t(w); }
+    std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(4);  // size and control offset set last
+
+private:
+    void nibble(int n)
+    {
+        if (half_) bytes.back() |= static_cast<std::uint8_t>(n);
+        else byte(n << 4);
+        half_ = !half_;
+    }
+    bool half_ = false;
+};
+
+TEST(Subpicture, RunsOfEveryLengthAndLaterControlSequences)
+{
+    UnitWriter w;
+    w.run(2, 1), w.run(10, 2), w.run(40, 3), w.run(200, 1), w.run(0, 0), w.endLine();
+    const std::size_t bottom = w.size();
+    w.run(255, 2), w.run(45, 3), w.endLine();
+    const std::size_t first = w.size(), second = first + 24, third = second + 8;
+    w.word(0), w.word(int(second));
+    w.byte(0x03), w.word(0x3210), w.byte(0x04), w.word(0xFFF0);
+    w.byte(0x05), w.byte(10 >> 4), w.byte((10 & 0xF) << 4 | 309 >> 8), w.byte(309 & 0xFF);
+    w.byte(20 >> 4), w.byte((20 & 0xF) << 4 | 21 >> 8), w.byte(21);
+    w.byte(0x06), w.word(4), w.word(int(bottom)), w.byte(0x01), w.byte(0xFF);
+    ASSERT_EQ(w.size(), second);
+    w.word(10), w.word(int(third)), w.byte(0x03), w.word(0x0123), w.byte(0xFF);
+    ASSERT_EQ(w.size(), third);
+    w.word(20), w.word(int(third)), w.byte(0x02), w.byte(0xFF);
+    w.setWord(0, int(w.size()));
+    w.setWord(2, int(first));
+
+    auto decoded = media::decodeSubpicture(w.bytes, 5000);
+    ASSERT_TRUE(decoded);
+    const auto& phases = decoded->phases;
+    ASSERT_EQ(phases.size(), 3u);
+    EXPECT_EQ(phases[0].start, 5000);
+    EXPECT_TRUE(phases[0].shown);
+    EXPECT_EQ(phases[0].colours, (media::ColourSet{{0, 1, 2, 3}, {0, 15, 15, 15}}));
+    const media::Bitmap& bitmap = *phases[0].bitmap;
+    ASSERT_EQ(bitmap.area, (Area{10, 20, 310, 22}));
+    std::vector<std::uint8_t> expected;
+    for (auto [length, type] : {std::pair{2, 1}, {10, 2}, {40, 3}, {200, 1}, {48, 0}, {255, 2}, {45, 3}})
+        expected.insert(expected.end(), length, std::uint8_t(type));
+    EXPECT_EQ(bitmap.pixels, expected);
+
+    EXPECT_EQ(phases[1].start, 5000 + 10 * 1024);
+    EXPECT_TRUE(phases[1].shown);
+    EXPECT_EQ(phases[1].colours.colour, (std::array<std::uint8_t, 4>{3, 2, 1, 0}));
+    EXPECT_EQ(phases[1].colours.contrast, phases[0].colours.contrast);
+    EXPECT_EQ(phases[1].bitmap, phases[0].bitmap) << "the same picture, recoloured";
+    EXPECT_EQ(phases[2].start, 5000 + 20 * 1024);
+    EXPECT_FALSE(phases[2].shown);
+
+    media::SubpictureTrack track;
+    track.setShown(true);
+    track.push(w.bytes, 5000);
+    EXPECT_EQ(track.at(5000 + 10 * 1024)->colours.colour[0], 3);
+    EXPECT_EQ(track.at(5000 + 20 * 1024), nullptr);
+}
+
 TEST(Subpicture, UnitsSpanningPacketsAreJoinedAndBrokenOnesDropped)
 {
     auto payloads = subpictures(0);
