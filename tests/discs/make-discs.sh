@@ -8,7 +8,8 @@
 #                stream a tone of its own: set 1 AC-3 5.1 en 440 Hz and AC-3 stereo fr 550 Hz
 #                with two subtitle streams (en: three coloured boxes from 0.5 to 2 s; fr:
 #                forced, one box from 1 to 2.5 s); set 2 MPEG layer 2 de 660 Hz; set 3 LPCM
-#                16-bit 48 kHz es 770 Hz and 24-bit 96 kHz it 880 Hz; set 4 DTS nl 990 Hz.
+#                16-bit 48 kHz es 770 Hz and 24-bit 96 kHz it 880 Hz; set 4 DTS nl 990 Hz;
+#                set 5 LPCM 16-bit 48 kHz in six channels pt 935 Hz.
 # A disc is rebuilt only when its folder is missing or this script or the tools changed.
 # Needs ffmpeg, dvdauthor and spumux.
 set -euo pipefail
@@ -179,11 +180,12 @@ XML
   coded lpcm.mpg "770 -c:a:N pcm_s16be -ac:a:N 2 -ar:a:N 48000 -filter:a:N asetnsamples=n=160" \
     "880 -c:a:N pcm_dvd -sample_fmt:a:N s32 -ac:a:N 2 -ar:a:N 96000 -filter:a:N asetnsamples=n=160"
   coded dts.mpg "990 -c:a:N dca -strict -2 -ac:a:N 2 -ar:a:N 48000"
+  coded lpcm6.mpg "935 -c:a:N pcm_s16be -ac:a:N 6 -ar:a:N 48000 -filter:a:N asetnsamples=n=80"
   {
     echo '<dvdauthor dest="dvd">'
     echo ' <vmgm><menus><video format="pal"/></menus></vmgm>'
     local set langs
-    for set in "ac3-subs en,fr" "mp2 de" "lpcm es,it" "dts nl"; do
+    for set in "ac3-subs en,fr" "mp2 de" "lpcm es,it" "dts nl" "lpcm6 pt"; do
       read -r set langs <<<"$set"
       echo ' <titleset><titles><video format="pal" aspect="4:3"/>'
       for lang in ${langs//,/ }; do echo "  <audio lang=\"$lang\"/>"; done

@@ -168,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(Disc, AudioCodings,
         Stream{"MpegLayer2", 2, {StreamKind::MpegAudio, 0}, 0x1C0, 660},
         Stream{"Lpcm16Bit48k", 3, {StreamKind::Lpcm, 0}, 0xA0, 770},
         Stream{"Lpcm24Bit96k", 3, {StreamKind::Lpcm, 1}, 0xA1, 880},
-        Stream{"Dts", 4, {StreamKind::Dts, 0}, 0x88, 990}),
+        Stream{"Dts", 4, {StreamKind::Dts, 0}, 0x88, 990},
+        Stream{"Lpcm16BitSixChannels", 5, {StreamKind::Lpcm, 0}, 0xA0, 935}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AudioDecoder, AnAc3FrameWithABadChecksumIsSilenced)
