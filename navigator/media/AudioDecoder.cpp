@@ -61,14 +61,13 @@ struct AudioDecoder::State {
     // apart so that rounding does not accumulate.
     std::optional<std::int64_t> origin;
     std::int64_t sinceOrigin = 0;
+    std::optional<std::int64_t> lastOffset;  // of the last stamp that left the line
 
     std::optional<std::int64_t> next() const
     {
         if (!origin) return std::nullopt;
         return *origin + sinceOrigin * Ticks / PcmRate;
     }
-
-    std::optional<std::int64_t> lastOffset;  // of the last stamp that left the line
 
     // Where the next output starts: on the time line, unless the stream's own PTS leaves it
     // for good (far, or twice alike: data was lost or the stream jumped).
