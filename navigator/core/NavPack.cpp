@@ -97,6 +97,9 @@ std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector)
     pack.search = readSearch(sector);
     pack.highlight = static_cast<Highlight>(pci[0x61] & 3);
     if (pack.highlight == Highlight::None) return pack;
+    pack.highlightStart = u32(pci, 0x62);
+    pack.highlightEnd = u32(pci, 0x66);
+    pack.selectionEnd = u32(pci, 0x6A);
 
     for (std::size_t i = 0; i < pack.buttonColours.size(); ++i)
         pack.buttonColours[i] = {u32(pci, ButtonColourTable + 8 * i), u32(pci, ButtonColourTable + 8 * i + 4)};

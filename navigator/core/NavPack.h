@@ -52,6 +52,8 @@ struct NavPack {
     std::uint32_t endPtm = 0;
     DvdTime cellTime;  // elapsed in the cell at the VOBU's start
     Highlight highlight = Highlight::None;
+    // 90 kHz: when the buttons show and go, and when selecting them ends.
+    std::uint32_t highlightStart = 0, highlightEnd = 0, selectionEnd = 0;
     std::vector<MenuButton> buttons;  // empty when the VOBU shows no highlight
     std::array<ButtonColours, 3> buttonColours{};
     int forcedSelect = 0;             // 0 = none

@@ -37,16 +37,20 @@ TEST(NavPack, ReadsButtonsWithTheirAreasNeighboursAndCommands)
     EXPECT_EQ(pack->forcedActivate, 0);
 }
 
-TEST(NavPack, ReadsTheButtonsColourSets)
+TEST(NavPack, ReadsTheButtonsColourSetsAndTimes)
 {
     std::vector<uint8_t> sector = navPackSector({{{0, 0, 10, 10}}, {{0, 20, 10, 30}}});
     constexpr std::size_t Pci = 0x2D;
     for (int i = 0; i < 24; ++i) sector[Pci + 0x76 + i] = static_cast<uint8_t>(0x10 + i);
+    for (int i = 0; i < 12; ++i) sector[Pci + 0x62 + i] = static_cast<uint8_t>(0x40 + i);
     sector[Pci + 0x8E + 18] |= 0xC0;  // the second button takes colour set 3
     auto pack = nav::parseNavPack(sector);
     ASSERT_TRUE(pack);
     EXPECT_EQ(pack->buttonColours[0], (nav::ButtonColours{0x10111213, 0x14151617}));
     EXPECT_EQ(pack->buttonColours[2], (nav::ButtonColours{0x20212223, 0x24252627}));
+    EXPECT_EQ(pack->highlightStart, 0x40414243u);
+    EXPECT_EQ(pack->highlightEnd, 0x44454647u);
+    EXPECT_EQ(pack->selectionEnd, 0x48494A4Bu);
     EXPECT_EQ(pack->buttons[0].colours, 1) << "as written by default";
     EXPECT_EQ(pack->buttons[1].colours, 3);
     EXPECT_EQ(pack->buttons[1].rect, (nav::Rect{0, 20, 10, 30})) << "the set does not disturb the area";
