@@ -121,7 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     menus(0, vmg.menus);
     for (TitleSet& vts : disc.titleSets) {
         menus(vts.number, vts.menus);
-        for (PgcEntry& entry : vts.pgcs.pgcs) program(entry, commands);
+        for (PgcEntry& entry : vts.pgcs.pgcs) {
+            program(entry, commands);
+            for (const CellPlayback& cell : entry.pgc->cells)
+                sectors.put(vts.number, VobSet::Title, cell.firstSector, navtest::navPackSector({}));
+        }
     }
 
     auto navigator = Navigator::create(std::move(disc), sectors.reader());
