@@ -48,6 +48,7 @@ void VideoDecoder::resetParser()
 {
     parser_ = makeParser(AV_CODEC_ID_MPEG2VIDEO);
     parserDrained_ = false;
+    times_.reset();
 }
 
 bool VideoDecoder::send(std::span<const uint8_t> data, std::optional<int64_t> pts)
@@ -90,8 +91,14 @@ bool VideoDecoder::feed()
             av_packet_unref(packet_.get());
             packet_->data = out;
             packet_->size = outSize;
-            packet_->pts = parser_->pts;
+            // The codec carries the key through its reordering; the time is looked up after.
+            // The parser counts fields beyond the first, and nothing for MPEG-1.
+            packet_->pts = times_.add(parser_->pict_type != AV_PICTURE_TYPE_B,
+                                      parser_->pts == AV_NOPTS_VALUE ? PictureTimes::Unknown : parser_->pts,
+                                      duration(std::max(2, 1 + parser_->repeat_pict)));
             packetWaiting_ = true;
+        } else if (!haveInput) {
+            times_.finish();
         }
     }
     // Damaged pictures are the codec's to conceal or drop; only a full codec keeps the packet.
@@ -128,6 +135,12 @@ std::optional<Picture> VideoDecoder::receive()
     }
 }
 
+int64_t VideoDecoder::duration(int fields) const
+{
+    const AVRational rate = codec_->framerate;
+    return rate.num > 0 && rate.den > 0 ? av_rescale(90000LL * fields, rate.den, 2LL * rate.num) : 0;
+}
+
 Picture VideoDecoder::describe() const
 {
     const AVFrame& f = *frame_;
@@ -135,12 +148,11 @@ Picture VideoDecoder::describe() const
     picture.width = f.width;
     picture.height = f.height;
     picture.type = pictureType(f.pict_type);
-    const AVRational rate = codec_->framerate;
-    picture.frameRate = {rate.num, rate.den};
-    if (rate.num > 0 && rate.den > 0)
-        picture.duration = av_rescale(90000LL * (2 + f.repeat_pict), rate.den, 2LL * rate.num);
-    if (f.pts != AV_NOPTS_VALUE)
-        picture.pts = f.pts;
+    picture.frameRate = {codec_->framerate.num, codec_->framerate.den};
+    picture.duration = duration(2 + f.repeat_pict);
+    const int64_t pts = times_.lookup(f.pts);
+    if (pts != PictureTimes::Unknown)
+        picture.pts = pts;
     else if (nextPts_)
         picture.pts = *nextPts_;
     AVRational sar = f.sample_aspect_ratio;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/Ffmpeg.h"
+#include "media/PictureTimes.h"
 
 namespace media {
 
@@ -55,6 +56,7 @@ private:
     bool feed();
     void resetParser();
     Picture describe() const;
+    int64_t duration(int fields) const;  // 90 kHz
 
     CodecContextPtr codec_;
     ParserPtr parser_;
@@ -68,6 +70,7 @@ private:
     bool draining_ = false;
     bool parserDrained_ = false;
     bool haveFrame_ = false;
+    PictureTimes times_;
     std::optional<int64_t> nextPts_;
 };
 

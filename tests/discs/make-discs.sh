@@ -10,6 +10,8 @@
 #                forced, one box from 1 to 2.5 s); set 2 MPEG layer 2 de 660 Hz; set 3 LPCM
 #                16-bit 48 kHz es 770 Hz and 24-bit 96 kHz it 880 Hz; set 4 DTS nl 990 Hz;
 #                set 5 LPCM 16-bit 48 kHz in six channels pt 935 Hz.
+# Every title's pictures carry marks a test can read back (tests/media/support/FrameMarks.h):
+# the frame number and a colour naming the title and chapter.
 # A disc is rebuilt only when its folder is missing or this script or the tools changed.
 # Needs ffmpeg, dvdauthor and spumux.
 set -euo pipefail
@@ -38,6 +40,27 @@ overlay() {
     filter+=",drawbox=x=$x:y=$y:w=$w:h=$h:color=$colour@1:t=${t:-fill}"
   done
   ff -f lavfi -i "$filter" -frames:v 1 "$name"
+}
+
+# The colours of the title and chapter patch, in the order FrameMarks.h knows them.
+palette=(e02020 20c020 2040e0 e0e020 e020e0 20e0e0 f08020 808080)
+
+# Video filters marking each picture of a title WxH: the frame number from 0 in binary as 12
+# blocks along the top (white = 1, most significant first, each a 16th of the width and a 12th
+# of the height), right of them a patch in palette colour (OFFSET + chapter index) mod 8,
+# and both in words. marks W H TITLE OFFSET CHAPTER_INDEX_EXPRESSION (of t, from 0)
+marks() {
+  local w=$1 h=$2 title=$3 offset=$4 chapter=$5 bw=$(($1 / 16)) bh=$(($2 / 12)) bit k f
+  f="drawbox=x=0:y=0:w=$((12 * bw)):h=$bh:color=black:t=fill"
+  for bit in $(seq 0 11); do
+    f+=",drawbox=x=$((bit * bw)):y=0:w=$bw:h=$bh:color=white:t=fill:enable='mod(floor(n/$((1 << (11 - bit)))),2)'"
+  done
+  for k in $(seq 0 7); do
+    f+=",drawbox=x=$((13 * bw)):y=0:w=$((2 * bw)):h=$((2 * bh)):color=0x${palette[k]}:t=fill"
+    f+=":enable='eq(mod($offset+$chapter,8),$k)'"
+  done
+  [ -f "$font" ] && f+=",drawtext=fontfile=$font:fontsize=$((h / 18)):fontcolor=white:box=1:boxcolor=black:x=$((w / 16)):y=$((h / 4)):text='title $title chapter %{eif\\:$chapter+1\\:d} frame %{n}'"
+  printf '%s' "$f"
 }
 
 # A one-second PAL menu with two labelled buttons and their highlights: menu NAME LABEL1 LABEL2
@@ -78,12 +101,12 @@ XML
 
 author_sample() {
   ff -f lavfi -i testsrc=size=720x576:rate=25:duration=32 -f lavfi -i sine=frequency=440:duration=32 \
-     -f lavfi -i sine=frequency=660:duration=32 -map 0:v -map 1:a -map 2:a \
-     -target pal-dvd -aspect 4:3 -g 10 -b:v 1500k -c:a ac3 -b:a 128k -ac 2 title1-plain.mpg
+     -f lavfi -i sine=frequency=660:duration=32 -map 0:v -map 1:a -map 2:a -vf "$(marks 720 576 1 0 'floor(t/8)')" \
+     -target pal-dvd -aspect 4:3 -g 10 -bf 2 -flags +cgop -sc_threshold 1000000000 -b:v 1500k -c:a ac3 -b:a 128k -ac 2 title1-plain.mpg
   subtitles 0 480 title1-plain.mpg title1-sub0.mpg
   subtitles 1 60 title1-sub0.mpg title1.mpg
   ff -f lavfi -i testsrc2=size=720x576:rate=25:duration=8 -f lavfi -i sine=frequency=550:duration=8 \
-     -target pal-dvd -aspect 16:9 -g 10 -b:v 1500k -c:a mp2 -b:a 128k title2.mpg
+     -vf "$(marks 720 576 2 4 0)" -target pal-dvd -aspect 16:9 -g 10 -bf 2 -flags +cgop -sc_threshold 1000000000 -b:v 1500k -c:a mp2 -b:a 128k title2.mpg
   menu main "Title 1" "Title 2"
   menu root "Chapter 3" "Main menu"
   cat > dvd.xml <<'XML'
@@ -212,7 +235,7 @@ author_chapters300() {
   local marks pgcs=4
   marks="$(seq -s, 0 0.5 37)"
   ff -f lavfi -i testsrc=size=352x240:rate=30000/1001:duration=38 -f lavfi -i sine=frequency=440:duration=38 \
-     -target ntsc-dvd -s 352x240 -aspect 4:3 -g 3 -b:v 300k -c:a mp2 -b:a 64k part.mpg
+     -vf "$(marks 352 240 1 5 'floor(t*2)')" -target ntsc-dvd -s 352x240 -aspect 4:3 -g 3 -b:v 300k -c:a mp2 -b:a 64k part.mpg
   {
     echo '<dvdauthor dest="dvd">'
     echo ' <vmgm><menus><video format="ntsc"/></menus></vmgm>'

@@ -148,4 +148,3 @@ BENCHMARK(PictureCopy)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
