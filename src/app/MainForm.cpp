@@ -5,6 +5,8 @@
 #include "settings/SettingsStore.h"
 #include "ui/Application.h"
 
+#include <utility>
+
 namespace {
 
 ui::FormDesign MainFormDesign()
@@ -159,6 +161,24 @@ void TMainForm::WireEvents()
     FilterGraph.OnDVDChapterStart = [this](graph::TFilterGraph&, int chapter) {
         FilterGraphDVDChapterStart(chapter);
     };
+    FilterGraph.OnDVDDomainVideoManagerMenu = [this](graph::TFilterGraph&) { FilterGraphDVDMenuDomain(); };
+    FilterGraph.OnDVDDomainVideoTitleSetMenu = [this](graph::TFilterGraph&) { FilterGraphDVDMenuDomain(); };
+    FilterGraph.OnDVDPlaybackRateChange = [this](graph::TFilterGraph&, float rate) {
+        FilterGraphDVDPlaybackRateChange(rate);
+    };
+    const std::pair<graph::TNotifyEvent*, const wchar_t*> discErrors[] = {
+        {&FilterGraph.OnDVDErrorCopyProtectFail, L"This disc is copy protected and cannot be played here."},
+        {&FilterGraph.OnDVDErrorMacrovisionFail, L"The display does not support the disc's analogue copy protection."},
+        {&FilterGraph.OnDVDErrorInvalidDVD1_0Disc, L"This disc is not a valid DVD-Video disc."},
+        {&FilterGraph.OnDVDErrorInvalidDiscRegion, L"This disc cannot be played in this region."},
+        {&FilterGraph.OnDVDErrorIncompatibleDiscAndDecoderRegions, L"The disc's region does not match the decoder's region."},
+        {&FilterGraph.OnDVDErrorIncompatibleSystemAndDecoderRegions,
+         L"The system's region does not match the decoder's region."},
+        {&FilterGraph.OnDVDErrorLowParentalLevel, L"The parental level is too low to play this disc."},
+        {&FilterGraph.OnDVDErrorUnexpected, L"The DVD navigator met an unexpected error; playback has stopped."},
+    };
+    for (const auto& [event, message] : discErrors)
+        *event = [this, message](graph::TFilterGraph&) { FilterGraphDVDError(message); };
     FilterGraph.OnDVDCurrentHMSFTime = [this](graph::TFilterGraph&, graph::tagDVD_HMSF_TIMECODE time,
                                               const graph::tagDVD_TIMECODE& code) {
         FilterGraphDVDCurrentHMSFTime(time, code);

@@ -102,6 +102,7 @@ public:
     // Titles and chapters.
     void FilterGraphDVDTitleChange(int title);
     void FilterGraphDVDChapterStart(int chapter);
+    void FilterGraphDVDMenuDomain();
     void PrevChapterButtonClick();
     void NextChapterButtonClick();
     int GetCurrentTitle();
@@ -116,6 +117,7 @@ public:
 
     // Speed, volume and mute.
     void SpeedTrackBarChange();
+    void FilterGraphDVDPlaybackRateChange(float rate);
     void VolumeTrackBarChange();
     void VolumeTrackBarKeyDown(WORD& key, ui::ShiftState shift);
     void MuteButtonClick();
@@ -148,6 +150,9 @@ public:
     // The disc information refresh.
     void GetInfo();
 
+    // The navigator's refusals: a message for each.
+    void FilterGraphDVDError(const wchar_t* message);
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -159,8 +164,15 @@ private:
     // The navigator's command interface; "Interface not supported" while idle.
     ComPtr<IDvdControl2> Navigator();
     void ShowPlayError(const std::wstring& message);
+    // Title, chapter and time back to what they show before any title plays.
+    void ClearTitleDisplay();
+    // The picture's size and shape from the navigator's video attributes.
+    void StorePictureShape(const DVD_VideoAttributes& video);
     void RebuildPickers(IDvdInfo2& info, ULONG audioStreams, ULONG subpictureStreams, ULONG angles,
                         ULONG chapters);
     // Checks the item carrying `number` in the context menu's picker list at `position`.
     void CheckPicker(int position, int number);
+
+    // The slider follows a rate the navigator chose itself; nothing is asked of it again.
+    bool followingNavigatorRate_ = false;
 };

@@ -23,6 +23,10 @@ void TMainForm::SpeedTrackBarChange()
         return;
     const int position = SpeedTrackBar.Position();
     const app::SpeedStep& step = app::SpeedStepAt(position);
+    if (followingNavigatorRate_) {
+        SpeedLabel.SetCaption(step.label);
+        return;
+    }
     if (step.direction == app::SpeedDirection::Pause) {
         FilterGraph.PauseGraph();
         SpeedLabel.SetCaption(step.label);
@@ -41,6 +45,18 @@ void TMainForm::SpeedTrackBarChange()
         return;
     }
     SpeedLabel.SetCaption(step.label);
+}
+
+// Backward play that reaches the title's start, or a title ending into a menu, changes the rate
+// without the slider.
+void TMainForm::FilterGraphDVDPlaybackRateChange(float rate)
+{
+    const int position = app::SpeedPositionOf(rate);
+    if (position < 0)
+        return;
+    followingNavigatorRate_ = true;
+    SpeedTrackBar.SetPosition(position);
+    followingNavigatorRate_ = false;
 }
 
 void TMainForm::VolumeTrackBarChange()
@@ -107,13 +123,16 @@ void TMainForm::FormMouseWheel(ui::ShiftState, int wheelDelta, POINT, bool& hand
     }
 }
 
-void TMainForm::FormMouseDown(ui::MouseButton, ui::ShiftState, int, int)
+// Dragging the window is no seek: the time events that the system's move loop delivers must
+// not jump, so the flag is left alone. The information box lets presses through to the window,
+// but a press there is no press on the background.
+void TMainForm::FormMouseDown(ui::MouseButton, ui::ShiftState, int x, int y)
 {
-    Seeking = true;
+    const RECT box{GroupBox1.Left(), GroupBox1.Top(), GroupBox1.Left() + GroupBox1.Width(),
+                   GroupBox1.Top() + GroupBox1.Height()};
+    if (PtInRect(&box, POINT{x, y}))
+        return;
     StartDrag();
-    // The system's move loop swallows the release, so FormMouseUp never sees it; left set,
-    // the flag would make every later time event jump. The loop has ended by now.
-    Seeking = false;
 }
 
 void TMainForm::FormMouseUp(ui::MouseButton, ui::ShiftState, int, int)

@@ -65,5 +65,8 @@ void TMainForm::ChooseDriveToEject(ui::MenuItem& Sender)
 
 void TMainForm::WMDeviceChange()
 {
+    // A broadcast may still arrive while the windows are destroyed, the settings form first.
+    if (!SettingsForm)
+        return;
     GetDrives();
 }

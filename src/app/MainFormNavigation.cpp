@@ -29,6 +29,26 @@ void TMainForm::FilterGraphDVDChapterStart(int chapter)
     ChapterLabel.SetCaption(L"Chapter: " + std::to_wstring(chapter));
 }
 
+// A menu after a title, or a disc that starts with one: nothing of the last title stays shown,
+// and the window takes the menu's picture shape.
+void TMainForm::FilterGraphDVDMenuDomain()
+{
+    ClearTitleDisplay();
+    DVD_VideoAttributes video{};
+    FilterGraph.Get<IDvdInfo2>()->GetCurrentVideoAttributes(&video);
+    StorePictureShape(video);
+    Initialize();
+}
+
+void TMainForm::ClearTitleDisplay()
+{
+    TitleLabel.SetCaption(L"Title: ");
+    ChapterLabel.SetCaption(L"Chapter:");
+    TimeLabel.SetCaption(L"TimeLabel");
+    TitleLength = {};
+    dsTrackbar.SetMax(0);
+}
+
 void TMainForm::PrevChapterButtonClick()
 {
     if (!FilterGraph.Active())

@@ -7,6 +7,7 @@
 #include "app/Shared.h"
 #include "app/SpeedTable.h"
 #include "settings/SettingsForm.h"
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "info/InfoForm.h"
 #include "video/PreviewForm.h"
@@ -51,11 +52,14 @@ void TMainForm::PlayDVD(const std::wstring& path)
         return;
     }
 
+    ClearTitleDisplay();
     FilterGraph.SetActive(true);
     AM_DVD_RENDERSTATUS status{};
     const HRESULT result = FilterGraph.RenderDVD(status, path, AM_DVD_HWDEC_PREFER);
     if (result == S_OK) {
         FilterGraph.PlayGraph();
+        // The graph starts at the platform's level: make it the one the slider shows.
+        VolumeTrackBarChange();
         const ComPtr<IDvdControl2> navigator = Navigator();
         navigator->SetOption(DVD_NotifyParentalLevelChange, FALSE);
         navigator->SetOption(DVD_HMSF_TimeCodeEvents, TRUE);
@@ -72,12 +76,22 @@ void TMainForm::ShowPlayError(const std::wstring& message)
     ui::Dialogs().MessageBox(Handle(), message, L"Error", MB_OK | MB_APPLMODAL);
 }
 
+void TMainForm::FilterGraphDVDError(const wchar_t* message)
+{
+    ui::Application::Instance().ShowError(message);
+}
+
 void TMainForm::Initialize()
 {
-    // A saved size rules over the picture's own.
-    if (SettingsForm->SavePreviewWindowSizeCheckBox.Checked())
+    PreviewForm->VideoWindow.SetPictureAspect(VideoAspectX, VideoAspectY);
+    // A saved size rules over the picture's own; a graph that reports no picture (an emptied
+    // one) leaves the window as it is.
+    if (SettingsForm->SavePreviewWindowSizeCheckBox.Checked() || VideoWidth == 0 || VideoHeight == 0)
         return;
-    PreviewForm->SetClientWidth(VideoWidth);
+    // The stored lines at the shape they are shown in: 720 x 576 at 16:9 shows as 1024 x 576.
+    const int width = VideoAspectX && VideoAspectY ? (VideoHeight * VideoAspectX + VideoAspectY / 2) / VideoAspectY
+                                                   : VideoWidth;
+    PreviewForm->SetClientWidth(width);
     PreviewForm->SetClientHeight(VideoHeight);
 }
 

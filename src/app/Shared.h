@@ -8,6 +8,9 @@
 // Source picture size of the current title, written by the disc information refresh.
 extern std::uint16_t VideoWidth;
 extern std::uint16_t VideoHeight;
+// Its display shape from the video attributes (e.g. 16:9); 0 when unknown.
+extern std::uint16_t VideoAspectX;
+extern std::uint16_t VideoAspectY;
 // The current title's total time, as the last refresh read it.
 extern graph::tagDVD_HMSF_TIMECODE TitleLength;
 // The settings are written when the player closes.

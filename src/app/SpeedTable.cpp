@@ -28,4 +28,15 @@ const SpeedStep& SpeedStepAt(int position)
     return kSteps[position];
 }
 
+int SpeedPositionOf(double rate)
+{
+    for (int position = 0; position < static_cast<int>(std::size(kSteps)); ++position) {
+        const SpeedStep& step = kSteps[position];
+        const double signedRate = step.direction == SpeedDirection::Backward ? -step.rate : step.rate;
+        if (step.direction != SpeedDirection::Pause && signedRate == rate)
+            return position;
+    }
+    return -1;
+}
+
 } // namespace app

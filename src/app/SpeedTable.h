@@ -17,5 +17,7 @@ constexpr int kDoubleSpeedPosition = 6;
 
 // The step at a slider position 0..8.
 const SpeedStep& SpeedStepAt(int position);
+// The position playing at a signed rate (negative backwards); -1 when no step has it.
+int SpeedPositionOf(double rate);
 
 } // namespace app

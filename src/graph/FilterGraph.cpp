@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 
 namespace graph {
 
@@ -109,8 +110,19 @@ void TFilterGraph::Activate()
 
 void TFilterGraph::Deactivate()
 {
-    BroadcastControlEvent(ceActive, 0);
-    for (IFilterComponent* component : std::vector(filterComponents_)) RemoveComponentFilter(*component);
+    // Whatever a component raises, the graph is still let go of entirely: no notification may
+    // arrive for it and no registration may keep it alive. The first error is reported after.
+    std::exception_ptr failure;
+    const auto attempt = [&failure](const auto& step) {
+        try {
+            step();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    attempt([this] { BroadcastControlEvent(ceActive, 0); });
+    for (IFilterComponent* component : std::vector(filterComponents_))
+        attempt([this, component] { RemoveComponentFilter(*component); });
 
     if (mediaEvent_) {
         mediaEvent_->SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY);
@@ -124,6 +136,7 @@ void TFilterGraph::Deactivate()
     captureGraphBuilder_.Reset();
     dvdGraphBuilder_.Reset();
     active_ = false;
+    if (failure) std::rethrow_exception(failure);
 }
 
 HRESULT TFilterGraph::QueryInterface(REFIID iid, void** object)

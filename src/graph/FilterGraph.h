@@ -222,6 +222,7 @@ private:
     bool active_ = false;
     bool autoCreate_ = false;
     bool graphEdit_ = false;
+    bool draining_ = false;
     std::wstring logFile_;
 
     std::vector<IFilterComponent*> filterComponents_;

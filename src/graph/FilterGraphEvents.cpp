@@ -39,7 +39,14 @@ void TFilterGraph::ProcessPendingEvents()
     // A handler may deactivate the graph: the queue is kept alive for this drain, and the
     // drain ends as soon as it is no longer the component's.
     const ComPtr<IMediaEventEx> queue = mediaEvent_;
-    if (!queue) return;
+    // A handler's modal box lets the notification through again: the drain under way takes
+    // those events in turn, after the box.
+    if (!queue || draining_) return;
+    draining_ = true;
+    struct EndDrain {
+        bool& draining;
+        ~EndDrain() { draining = false; }
+    } endDrain{draining_};
     long code = 0;
     LONG_PTR param1 = 0;
     LONG_PTR param2 = 0;

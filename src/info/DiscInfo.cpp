@@ -8,6 +8,14 @@
 #include "info/DiscReport.h"
 #include "info/InfoForm.h"
 
+void TMainForm::StorePictureShape(const DVD_VideoAttributes& video)
+{
+    VideoWidth = static_cast<std::uint16_t>(video.ulSourceResolutionX);
+    VideoHeight = static_cast<std::uint16_t>(video.ulSourceResolutionY);
+    VideoAspectX = static_cast<std::uint16_t>(video.ulAspectX);
+    VideoAspectY = static_cast<std::uint16_t>(video.ulAspectY);
+}
+
 void TMainForm::GetInfo()
 {
     if (!FilterGraph.Active())
@@ -45,8 +53,7 @@ void TMainForm::GetInfo()
     facts.angles = angles;
     facts.currentAngle = currentAngle;
     facts.chapters = chapters;
-    VideoWidth = facts.width;
-    VideoHeight = facts.height;
+    StorePictureShape(video);
 
     // A refused query keeps the length of the previous refresh.
     DVD_HMSF_TIMECODE total{TitleLength.bHours, TitleLength.bMinutes, TitleLength.bSeconds, TitleLength.bFrames};

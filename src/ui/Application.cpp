@@ -115,10 +115,14 @@ void Application::Terminate()
 
 void Application::ShowException(const std::exception& error)
 {
+    ShowError(ErrorBoxText(AnsiToWide(error.what())));
+}
+
+void Application::ShowError(const std::wstring& text)
+{
     HWND owner = GetActiveWindow();
     if (!owner && mainForm_) owner = mainForm_->Handle();
-    Dialogs().MessageBox(owner, ErrorBoxText(AnsiToWide(error.what())), title_,
-                         MB_OK | MB_ICONSTOP | MB_APPLMODAL);
+    Dialogs().MessageBox(owner, text, title_, MB_OK | MB_ICONSTOP | MB_APPLMODAL);
 }
 
 ComApartment::ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}

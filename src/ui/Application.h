@@ -42,6 +42,8 @@ public:
     // The top-level error display: a stop-icon box with the error text, captioned with the
     // application title, through the dialog seam.
     void ShowException(const std::exception& error);
+    // The same box for a text of the program's own.
+    void ShowError(const std::wstring& text);
 
     // Runs f; an escaping std::exception ends it and goes to ShowException. Every event the
     // toolkit raises passes through here.

@@ -56,10 +56,10 @@ bool PlatformDialogs::OpenFile(HWND owner, OpenFileRequest& request)
     return true;
 }
 
-void PlatformDialogs::TrackPopupMenu(HMENU menu, POINT screen, HWND owner)
+UINT PlatformDialogs::TrackPopupMenu(HMENU menu, POINT screen, HWND owner)
 {
-    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
-                     owner, nullptr);
+    return static_cast<UINT>(::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                              screen.x, screen.y, 0, owner, nullptr));
 }
 
 int PlatformDialogs::ShowModal(Form& form) { return form.RunModal(); }

@@ -27,9 +27,9 @@ public:
                            UINT type) = 0;
     // True when the user chose a file; request.fileName then holds its full path.
     virtual bool OpenFile(HWND owner, OpenFileRequest& request) = 0;
-    // The item's WM_COMMAND reaches owner (a toolkit window) when the user picks one. The
-    // menu is destroyed when the call returns.
-    virtual void TrackPopupMenu(HMENU menu, POINT screen, HWND owner) = 0;
+    // The command id of the item the user picks, 0 for none. The menu is destroyed when the
+    // call returns.
+    virtual UINT TrackPopupMenu(HMENU menu, POINT screen, HWND owner) = 0;
     // Shows the form modally and answers its modal result.
     virtual int ShowModal(Form& form) = 0;
 };
@@ -41,7 +41,7 @@ public:
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption,
                    UINT type) override;
     bool OpenFile(HWND owner, OpenFileRequest& request) override;
-    void TrackPopupMenu(HMENU menu, POINT screen, HWND owner) override;
+    UINT TrackPopupMenu(HMENU menu, POINT screen, HWND owner) override;
     int ShowModal(Form& form) override;
 };
 

@@ -9,15 +9,18 @@ Label::Label(Window& parent, int left, int top, const std::wstring& caption)
 {
     CreateSystemClass(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, caption.c_str(),
                       {left, top, 0, 0});
-    AutoSize();
+    AutoSize(Caption());
 }
 
 std::wstring Label::Caption() const { return WindowText(Handle()); }
 
+// Sized before the text changes: the control paints the new text at once, and at the old
+// width a longer text breaks onto a hidden second line, leaving a gap that only the newly
+// exposed strip would repaint ("Volume:    %").
 void Label::SetCaption(const std::wstring& caption)
 {
+    AutoSize(caption);
     SetWindowTextW(Handle(), caption.c_str());
-    AutoSize();
 }
 
 void Label::SetBold(bool bold)
@@ -50,12 +53,11 @@ void Label::UpdateFont()
     }
     SetFont(font ? font.Get() : Form::DefaultFont());
     font_ = std::move(font); // the old font is released only once the control let go of it
-    AutoSize();
+    AutoSize(Caption());
 }
 
-void Label::AutoSize()
+void Label::AutoSize(const std::wstring& caption)
 {
-    const std::wstring caption = Caption();
     HDC dc = GetDC(Handle());
     SIZE size{};
     {

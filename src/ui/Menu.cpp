@@ -17,6 +17,9 @@ constexpr UINT lastCommand = 0xFFFF;
 struct CommandTable {
     std::vector<MenuItem*> items; // index = command - firstCommand
     std::vector<UINT> free;
+    // While a pop-up is up, freed ids wait here: its items keep their ids to the end.
+    int holds = 0;
+    std::vector<UINT> held;
 };
 
 CommandTable& Commands()
@@ -44,7 +47,54 @@ void FreeCommand(UINT command)
 {
     CommandTable& table = Commands();
     table.items[command - firstCommand] = nullptr;
-    table.free.push_back(command);
+    (table.holds > 0 ? table.held : table.free).push_back(command);
+}
+
+class CommandHold {
+public:
+    CommandHold() { ++Commands().holds; }
+    CommandHold(const CommandHold&) = delete;
+    CommandHold& operator=(const CommandHold&) = delete;
+    ~CommandHold()
+    {
+        CommandTable& table = Commands();
+        if (--table.holds > 0) return;
+        table.free.insert(table.free.end(), table.held.begin(), table.held.end());
+        table.held.clear();
+    }
+};
+
+// What a shown item was, to find it again after the menu was rebuilt underneath the pop-up:
+// the names and captions on the way to it from the menu's root.
+struct ShownItem {
+    UINT command;
+    MenuItem* item;
+    std::vector<std::pair<std::wstring, std::wstring>> path;
+};
+
+void CollectShown(const MenuItem& menu, std::vector<std::pair<std::wstring, std::wstring>>& path,
+                  std::vector<ShownItem>& shown)
+{
+    for (int i = 0; i < menu.Count(); ++i) {
+        MenuItem& item = menu.Item(i);
+        path.emplace_back(item.Name, item.Caption);
+        shown.push_back({item.Command(), &item, path});
+        CollectShown(item, path, shown);
+        path.pop_back();
+    }
+}
+
+MenuItem* FindShown(MenuItem& root, const ShownItem& shown)
+{
+    MenuItem* node = &root;
+    for (const auto& [name, caption] : shown.path) {
+        MenuItem* next = nullptr;
+        for (int i = 0; i < node->Count() && !next; ++i)
+            if (node->Item(i).Name == name && node->Item(i).Caption == caption) next = &node->Item(i);
+        if (!next) return nullptr;
+        node = next;
+    }
+    return node;
 }
 
 } // namespace
@@ -160,7 +210,17 @@ void PopupMenu::Popup(int x, int y)
     // The picked item's WM_COMMAND must reach a window of the toolkit.
     HWND owner = GetActiveWindow();
     if (!Window::FromHandle(owner)) owner = Application::Instance().UtilityWindow();
-    Dialogs().TrackPopupMenu(menu.Get(), POINT{x, y}, owner);
+    const CommandHold hold;
+    std::vector<ShownItem> shown;
+    std::vector<std::pair<std::wstring, std::wstring>> path;
+    CollectShown(items_, path, shown);
+    const UINT picked = Dialogs().TrackPopupMenu(menu.Get(), POINT{x, y}, owner);
+    // Messages handled inside the pop-up's loop may have rebuilt the menu: the pick means the
+    // item that was shown, found again by what it showed, or nothing.
+    const auto pick = std::find_if(shown.begin(), shown.end(), [&](const ShownItem& item) { return item.command == picked; });
+    if (picked == 0 || pick == shown.end()) return;
+    MenuItem* item = MenuItem::FromCommand(picked) == pick->item ? pick->item : FindShown(items_, *pick);
+    if (item) item->Click();
 }
 
 } // namespace ui

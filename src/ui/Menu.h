@@ -69,7 +69,8 @@ public:
     // Raised before the menu is shown.
     Event<> OnPopup;
 
-    // Pops the menu up with its top-left corner at a screen point, through the dialog seam.
+    // Pops the menu up with its top-left corner at a screen point, through the dialog seam,
+    // and clicks the item picked.
     void Popup(int x, int y);
     // The platform menu of the current items (owned by the caller's handle).
     MenuHandle Build() const;

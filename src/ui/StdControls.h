@@ -28,7 +28,7 @@ protected:
 
 private:
     void UpdateFont();
-    void AutoSize();
+    void AutoSize(const std::wstring& caption);
 
     bool bold_ = false;
     bool underline_ = false;

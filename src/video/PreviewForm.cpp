@@ -66,8 +66,12 @@ void TPreviewForm::VideoWindowMouseMove(ui::ShiftState, int x, int y)
     if (filterGraph.Active()) filterGraph.Get<IDvdControl2>()->SelectAtPosition({x, y});
 }
 
-void TPreviewForm::VideoWindowMouseDown(ui::MouseButton, ui::ShiftState, int x, int y)
+void TPreviewForm::VideoWindowMouseDown(ui::MouseButton, ui::ShiftState shift, int x, int y)
 {
+    // The press that completes a double-click toggles full screen; where it lands the picture
+    // may already have moved, and it was never meant for a menu button.
+    if (shift & ui::ssDouble)
+        return;
     graph::TFilterGraph& filterGraph = MainForm->FilterGraph;
     if (filterGraph.Active()) filterGraph.Get<IDvdControl2>()->ActivateAtPosition({x, y});
 }
@@ -84,7 +88,38 @@ void TPreviewForm::VideoWindowKeyPress(wchar_t& key)
 
 void TPreviewForm::VideoWindowKeyDown(WORD& key, ui::ShiftState shift)
 {
-    if (key == VK_RETURN && shift == ui::ssAlt) MainForm->FullScreenButtonClick();
+    if (key == VK_RETURN && shift == ui::ssAlt) {
+        MainForm->FullScreenButtonClick();
+        return;
+    }
+    if (shift == 0 && MenuKey(key)) key = 0;
+}
+
+// In a disc menu, the arrows move the highlight and Enter activates it.
+bool TPreviewForm::MenuKey(WORD key)
+{
+    DVD_RELATIVE_BUTTON direction = DVD_Relative_Upper;
+    switch (key) {
+    case VK_UP: direction = DVD_Relative_Upper; break;
+    case VK_DOWN: direction = DVD_Relative_Lower; break;
+    case VK_LEFT: direction = DVD_Relative_Left; break;
+    case VK_RIGHT: direction = DVD_Relative_Right; break;
+    case VK_RETURN: break;
+    default: return false;
+    }
+    graph::TFilterGraph& filterGraph = MainForm->FilterGraph;
+    if (!filterGraph.Active())
+        return false;
+    DVD_DOMAIN domain = DVD_DOMAIN_Stop;
+    if (FAILED(filterGraph.Get<IDvdInfo2>()->GetCurrentDomain(&domain)) ||
+        (domain != DVD_DOMAIN_VideoManagerMenu && domain != DVD_DOMAIN_VideoTitleSetMenu))
+        return false;
+    const ComPtr<IDvdControl2> navigator = filterGraph.Get<IDvdControl2>();
+    if (key == VK_RETURN)
+        navigator->ActivateButton();
+    else
+        navigator->SelectRelativeButton(direction);
+    return true;
 }
 
 void TPreviewForm::MouseCursorTimerTimer()

@@ -23,4 +23,7 @@ public:
     void VideoWindowKeyPress(wchar_t& key);
     void VideoWindowKeyDown(WORD& key, ui::ShiftState shift);
     void MouseCursorTimerTimer();
+
+private:
+    bool MenuKey(WORD key);
 };

@@ -62,6 +62,7 @@ void TVMROptions::SetKeepAspectRatio(bool keep)
 {
     keepAspectRatio_ = keep;
     owner_.ApplyAspectRatio();
+    owner_.SetPictureAspect(owner_.aspectX_, owner_.aspectY_);
 }
 
 void TVideoWindow::SetMode(TVideoMode mode)

@@ -1,7 +1,5 @@
 #include "video/VideoWindow.h"
 
-#include <string_view>
-
 using graph::Check;
 
 namespace {
@@ -35,10 +33,54 @@ void PutWindowStyleEx(IVideoWindow& window, LONG exStyle)
     Check(result);
 }
 
+// The renderer's window, found once by a caption no other window carries (a search by text at
+// every pointer move would ask the renderer's thread each time).
+HWND FindOwnWindow(HWND parent, const std::wstring& caption)
+{
+    for (HWND window = FindWindowExW(parent, nullptr, nullptr, caption.c_str()); window;
+         window = FindWindowExW(parent, window, nullptr, caption.c_str())) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId()) return window;
+    }
+    return nullptr;
+}
+
+bool IsPictureInput(UINT message)
+{
+    return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           message == WM_SETCURSOR || message == WM_CONTEXTMENU;
+}
+
 }  // namespace
 
+PictureBackdrop::PictureBackdrop(TVideoWindow& owner) : owner_(owner)
+{
+    RegisterWindowClass(L"LumadiscBackdrop", CS_DBLCLKS, LoadCursorW(nullptr, IDC_ARROW),
+                        static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    CreateOwnClass(L"LumadiscBackdrop", WS_POPUP, WS_EX_TOOLWINDOW, L"", 0, 0, 0, 0, nullptr);
+}
+
+void PictureBackdrop::Cover(bool topMost)
+{
+    // Above every other window of the desktop (a no-longer top-most one first leaves that band).
+    if (!topMost) SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Handle(), topMost ? HWND_TOPMOST : HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                 GetSystemMetrics(SM_CYSCREEN), SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void PictureBackdrop::Uncover() { ShowWindow(Handle(), SW_HIDE); }
+
+LRESULT PictureBackdrop::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A click on the bars must not raise them over the picture.
+    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    if (IsPictureInput(message)) return owner_.PictureInput(message, wParam, lParam);
+    return ui::Window::HandleMessage(message, wParam, lParam);
+}
+
 TVideoWindow::TVideoWindow(ui::Window& parent, const ui::Bounds& bounds)
-    : ui::CustomControl(parent, bounds), vmrOptions_(*this)
+    : ui::CustomControl(parent, bounds), vmrOptions_(*this), backdrop_(*this)
 {
     SetColor(RGB(0, 0, 0));
     SetWindowLongW(Handle(), GWL_STYLE, GetWindowLongW(Handle(), GWL_STYLE) | WS_TABSTOP);
@@ -117,6 +159,9 @@ void TVideoWindow::FilterRemoving()
 
 void TVideoWindow::FilterRemoved()
 {
+    rendererWindow_ = nullptr;
+    picture_ = {};
+    backdrop_.Uncover();
     videoWindow_.Reset();
     windowless_.Reset();
     renderer_.Reset();
@@ -128,7 +173,7 @@ void TVideoWindow::GraphEvent(long code, LONG_PTR, LONG_PTR)
         ShowInRendererWindow();
     else if (code == EC_VMR_RENDERDEVICE_SET && mode_ == vmVMR && vmrOptions_.mode_ == vmrWindowed && videoWindow_) {
         Check(videoWindow_->put_Caption(Bstr(GetName()).Get()));
-        Check(videoWindow_->put_MessageDrain(reinterpret_cast<OAHWND>(Handle())));
+        Check(videoWindow_->put_MessageDrain(reinterpret_cast<OAHWND>(backdrop_.Handle())));
     }
 }
 
@@ -173,9 +218,43 @@ void TVideoWindow::AdoptGraphRenderer()
 
 void TVideoWindow::ShowInRendererWindow()
 {
+    FindRendererWindow();
     SetFullScreen(fullScreen_);
     Check(videoWindow_->put_Caption(Bstr(GetName()).Get()));
-    Check(videoWindow_->put_MessageDrain(reinterpret_cast<OAHWND>(Handle())));
+    Check(videoWindow_->put_MessageDrain(reinterpret_cast<OAHWND>(backdrop_.Handle())));
+}
+
+void TVideoWindow::FindRendererWindow()
+{
+    const std::wstring marker = GetName() + L" " + std::to_wstring(reinterpret_cast<UINT_PTR>(this));
+    Check(videoWindow_->put_Caption(Bstr(marker).Get()));
+    rendererWindow_ = FindOwnWindow(Parent().Handle(), marker);
+    if (!rendererWindow_) rendererWindow_ = FindOwnWindow(nullptr, marker);
+}
+
+void TVideoWindow::SetPictureAspect(int x, int y)
+{
+    aspectX_ = x;
+    aspectY_ = y;
+    if (videoWindow_ && mode_ == vmNormal) PlaceRendererWindow(fullScreen_);
+}
+
+// The largest rectangle of the picture's shape centred in the area; the whole area when the
+// shape is unknown or not to be kept.
+RECT TVideoWindow::FitPicture(const RECT& area) const
+{
+    const LONG width = area.right - area.left;
+    const LONG height = area.bottom - area.top;
+    if (!vmrOptions_.keepAspectRatio_ || aspectX_ <= 0 || aspectY_ <= 0 || width <= 0 || height <= 0) return area;
+    LONG fitWidth = width;
+    LONG fitHeight = static_cast<LONG>((static_cast<LONGLONG>(width) * aspectY_ + aspectX_ / 2) / aspectX_);
+    if (fitHeight > height) {
+        fitHeight = height;
+        fitWidth = static_cast<LONG>((static_cast<LONGLONG>(height) * aspectX_ + aspectY_ / 2) / aspectY_);
+    }
+    const LONG left = area.left + (width - fitWidth) / 2;
+    const LONG top = area.top + (height - fitHeight) / 2;
+    return {left, top, left + fitWidth, top + fitHeight};
 }
 
 void TVideoWindow::SetFullScreen(bool fullScreen)
@@ -193,16 +272,32 @@ void TVideoWindow::PlaceRendererWindow(bool fullScreen)
         Check(videoWindow_->put_Owner(0));
         Check(videoWindow_->put_WindowStyle(savedStyle_ & ~CaptionAndThickFrame));
         PutWindowStyleEx(*videoWindow_.Get(), exStyle);
-        // Always the primary screen at its origin, whichever monitor the form is on.
-        Check(videoWindow_->SetWindowPosition(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+        // Always the primary screen at its origin, whichever monitor the form is on; the
+        // renderer paints only its own window, so the backdrop makes the bars beside it.
+        picture_ = FitPicture({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+        backdrop_.Cover(fullScreenTopMost_);
+        Check(videoWindow_->SetWindowPosition(picture_.left, picture_.top, picture_.right - picture_.left,
+                                              picture_.bottom - picture_.top));
+        if (rendererWindow_)
+            SetWindowPos(rendererWindow_, fullScreenTopMost_ ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         detached_ = true;
     } else {
+        backdrop_.Uncover();
         Check(videoWindow_->put_Owner(reinterpret_cast<OAHWND>(Parent().Handle())));
         Check(videoWindow_->put_WindowStyle(savedStyle_ | ChildStyles));
         PutWindowStyleEx(*videoWindow_.Get(), savedExStyle_);
-        Check(videoWindow_->SetWindowPosition(Left(), Top(), Width(), Height()));
+        Check(PlaceOverControl());
         detached_ = false;
     }
+}
+
+// The control's own black shows as the bars beside a picture of another shape.
+HRESULT TVideoWindow::PlaceOverControl()
+{
+    picture_ = FitPicture({0, 0, Width(), Height()});
+    return videoWindow_->SetWindowPosition(Left() + picture_.left, Top() + picture_.top, picture_.right - picture_.left,
+                                           picture_.bottom - picture_.top);
 }
 
 void TVideoWindow::SetFullScreenTopMost(bool topMost)
@@ -238,17 +333,11 @@ HRESULT TVideoWindow::QueryInterface(REFIID iid, void** object)
     return renderer_ ? renderer_->QueryInterface(iid, object) : E_NOINTERFACE;
 }
 
+// The renderer's own window lies over the control or on the screen, and the backdrop around
+// it in full screen: both take the pointer.
 bool TVideoWindow::ShowsPointerIn(HWND window) const
 {
-    if (CustomControl::ShowsPointerIn(window)) return true;
-    // The renderer's own window lies over the control, or covers the screen, and so takes the
-    // pointer; it is ours when it is of this process and carries the component's name.
-    if (!videoWindow_ || !window) return false;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t caption[32] = {};
-    GetWindowTextW(window, caption, 32);
-    return process == GetCurrentProcessId() && caption == std::wstring_view(ComponentName);
+    return CustomControl::ShowsPointerIn(window) || (window && (window == rendererWindow_ || window == backdrop_.Handle()));
 }
 
 void TVideoWindow::Resize()
@@ -257,36 +346,50 @@ void TVideoWindow::Resize()
     if (mode_ == vmVMR && vmrOptions_.mode_ == vmrWindowless) {
         PositionWindowless();
     } else if ((mode_ == vmNormal || vmrOptions_.mode_ == vmrWindowed) && videoWindow_ && !fullScreen_) {
-        videoWindow_->SetWindowPosition(Left(), Top(), Width(), Height());
+        PlaceOverControl();
     }
 }
 
-// While the renderer window covers the screen, its drained coordinates are relative to that
-// window, not to the control: the cursor's screen position is what the handlers get.
-void TVideoWindow::ReplaceWithCursor(int& x, int& y) const
+// The navigator maps points of the renderer window's client area onto the picture. Input
+// drained from that window comes so already; presses on the control's own bars come in the
+// control's coordinates; in full screen the cursor says where the pointer is on the screen.
+void TVideoWindow::ToPicturePoint(int& x, int& y) const
 {
-    if (!detached_) return;
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    x = cursor.x;
-    y = cursor.y;
+    if (detached_) {
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        x = cursor.x - picture_.left;
+        y = cursor.y - picture_.top;
+    } else if (!pictureInput_) {
+        x -= picture_.left;
+        y -= picture_.top;
+    }
+}
+
+LRESULT TVideoWindow::PictureInput(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const bool outer = pictureInput_;
+    pictureInput_ = true;
+    const LRESULT result = SendMessageW(Handle(), message, wParam, lParam);
+    pictureInput_ = outer;
+    return result;
 }
 
 void TVideoWindow::MouseDown(ui::MouseButton button, ui::ShiftState shift, int x, int y)
 {
-    ReplaceWithCursor(x, y);
+    ToPicturePoint(x, y);
     ui::CustomControl::MouseDown(button, shift, x, y);
 }
 
 void TVideoWindow::MouseMove(ui::ShiftState shift, int x, int y)
 {
-    ReplaceWithCursor(x, y);
+    ToPicturePoint(x, y);
     ui::CustomControl::MouseMove(shift, x, y);
 }
 
 void TVideoWindow::MouseUp(ui::MouseButton button, ui::ShiftState shift, int x, int y)
 {
-    ReplaceWithCursor(x, y);
+    ToPicturePoint(x, y);
     ui::CustomControl::MouseUp(button, shift, x, y);
 }
 

@@ -27,6 +27,21 @@ constexpr TVMRPreferences PreferenceBit(TVMRPreference preference) { return 1u <
 
 class TVideoWindow;
 
+// The black screen behind a full-screen picture of another shape, and the window the renderer
+// drains its input to: whatever reaches it is handed to the control as input on the picture.
+class PictureBackdrop : public ui::Window {
+public:
+    explicit PictureBackdrop(TVideoWindow& owner);
+    void Cover(bool topMost);
+    void Uncover();
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    TVideoWindow& owner_;
+};
+
 // Options of the mixing renderer mode. Changing one while that mode runs in an active graph
 // rebuilds the renderer.
 class TVMROptions {
@@ -81,6 +96,13 @@ public:
     // The renderer's window when one is held, otherwise the control's own device context.
     HANDLE VideoHandle();
 
+    // The display shape of the picture (e.g. 16:9); 0 when unknown. While KeepAspectRatio is on,
+    // the picture keeps this shape inside the control or the screen, with black bars beside it.
+    void SetPictureAspect(int x, int y);
+    // Where the picture lies: in the control's client coordinates when windowed, on the
+    // screen in full screen.
+    RECT PictureRect() const { return picture_; }
+
     // The held windowless control, then the renderer filter's interfaces.
     HRESULT QueryInterface(REFIID iid, void** object);
 
@@ -101,6 +123,7 @@ protected:
 
 private:
     friend class TVMROptions;
+    friend class PictureBackdrop;
 
     void FilterAdding();
     void FilterAdded();
@@ -109,7 +132,13 @@ private:
     void AdoptGraphRenderer();
     void ShowInRendererWindow();
     void PlaceRendererWindow(bool fullScreen);
-    void ReplaceWithCursor(int& x, int& y) const;
+    HRESULT PlaceOverControl();
+    // Mouse coordinates become points in the picture, the renderer window's client area.
+    void ToPicturePoint(int& x, int& y) const;
+    RECT FitPicture(const RECT& area) const;
+    // Input that reached the backdrop: drained from the renderer, or on the full-screen bars.
+    LRESULT PictureInput(UINT message, WPARAM wParam, LPARAM lParam);
+    void FindRendererWindow();
     // Re-adds the renderer to an active graph so that it is built afresh.
     void RebuildRenderer();
 
@@ -126,6 +155,12 @@ private:
     bool fullScreen_ = false;
     bool fullScreenTopMost_ = false;
     bool detached_ = false;
+    bool pictureInput_ = false;
+    int aspectX_ = 0;
+    int aspectY_ = 0;
+    RECT picture_ = {};
+    HWND rendererWindow_ = nullptr;
+    PictureBackdrop backdrop_;
     LONG savedStyle_ = 0;
     LONG savedExStyle_ = 0;
     HDC canvas_ = nullptr;

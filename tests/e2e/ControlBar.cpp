@@ -83,12 +83,17 @@ void PlayFirstTitle(const Player& player, const ControlBar& bar)
     Click(PicturePoint(player.VideoWindow(), 360, 230));
     ASSERT_TRUE(WaitFor([&] { return bar.TitleText() == L"Title:  1"; }));
     ASSERT_TRUE(WaitFor([&] { return bar.ChapterText() == L"Chapter: 1"; }));
-    // The title sizes the video window to its picture, over the control bar: move it aside.
+    MoveVideoAside(player);
+}
+
+void MoveVideoAside(const Player& player)
+{
+    // The first picture sizes the video window to its shape, over the control bar.
     HWND video = player.VideoWindow();
     ASSERT_TRUE(WaitFor([&] {
         RECT client{};
         GetClientRect(video, &client);
-        return client.right == 720;
+        return client.right == 768;  // 576 lines at 4:3
     }));
     SetWindowPos(video, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     WaitFor([&] { return ScreenRect(video).top == 0; }, 3000);

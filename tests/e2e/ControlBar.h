@@ -43,6 +43,8 @@ private:
 // Plays the sample disc from the default drive up to its first title, as a person would:
 // Play, then the first button of the disc's menu clicked on the picture.
 void PlayFirstTitle(const Player& player, const ControlBar& bar);
+// Moves the video window, once sized to the sample disc's 4:3 pictures, off the control bar.
+void MoveVideoAside(const Player& player);
 // The point of the video window over a point of the picture's 720 × 576 source.
 POINT PicturePoint(HWND videoWindow, int x, int y);
 

@@ -62,6 +62,7 @@ TEST(Drives, ListsEjectDeviceChangeAndAbout)
     ChoosePopupItem(0);
     EXPECT_TRUE(WaitFor([&] { return Text(bar.Window()) == L"Lumadisc  " + entry; }));
     EXPECT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
+    MoveVideoAside(player);
 
     bar.Press(tbAbout);
     HWND about = nullptr;

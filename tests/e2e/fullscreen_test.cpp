@@ -7,13 +7,13 @@ using namespace e2e;
 namespace {
 
 // The renderer's window (captioned with its filter's name) once it has left the video window
-// to cover the whole screen.
+// for the screen, where it shows the whole picture at its shape across the screen's width.
 HWND FullScreenPicture(const Player& player)
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
     for (HWND window : player.TopLevelWindows()) {
         RECT rect = ScreenRect(window);
-        if (Text(window) == L"VideoWindow" && rect.left == 0 && rect.top == 0 && rect.right == width && rect.bottom == height)
+        if (Text(window) == L"VideoWindow" && IsWindowVisible(window) && rect.left == 0 && rect.right == width)
             return window;
     }
     return nullptr;

@@ -2,9 +2,11 @@
 #include "app/MainForm.h"
 #include "app/Shared.h"
 #include "settings/SettingsForm.h"
+#include "support/MessagePump.h"
 #include "support/PlayerFixture.h"
 #include "video/PreviewForm.h"
 
+#include <commctrl.h>
 #include <gmock/gmock.h>
 
 namespace {
@@ -80,6 +82,25 @@ TEST_F(Speed, InhibitedDoubleSpeedFallsBackToNormal)
     EXPECT_TRUE(dvd.Called("PlayForwards(2.0)"));
     EXPECT_TRUE(dvd.Called("PlayForwards(1.0)"));
     EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// Backward play reaching the title's start, or a title ending into a menu, changes the rate
+// by the navigator's own choice: the slider and label follow without asking it again.
+TEST_F(Speed, SliderAndLabelFollowTheNavigatorsOwnRateChanges)
+{
+    StartPlayback();
+    MainForm->SpeedTrackBar.SetPosition(2);
+    const int asked = CallsNamed("PlayForwards") + CallsNamed("PlayBackwards");
+
+    Deliver(EC_DVD_PLAYBACK_RATE_CHANGE, 10000, 0);
+    EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 5);
+    EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed: 1 x");
+    Deliver(EC_DVD_PLAYBACK_RATE_CHANGE, -20000, 0);
+    EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 3);
+    EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed: -2 x");
+    Deliver(EC_DVD_PLAYBACK_RATE_CHANGE, 5000, 0);  // no step plays at half speed
+    EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 3);
+    EXPECT_EQ(CallsNamed("PlayForwards") + CallsNamed("PlayBackwards"), asked);
 }
 
 TEST_F(Speed, OtherRefusedRatesStillShowTheRequest)
@@ -165,6 +186,57 @@ TEST_F(Volume, MutedAtSilenceUnmutesToFullLevel)
     EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 100%");
 }
 
+TEST_F(Volume, PlaybackStartsAtTheLevelTheSliderShows)
+{
+    dvd.script.audioRenderer = true;
+    MainForm->VolumeTrackBar.SetPosition(5000);
+    StartPlayback();
+    EXPECT_EQ(PlatformVolume(), -5000);
+    EXPECT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 50%");
+
+    // Muted before the disc starts: it starts silent.
+    MainForm->StopButtonClick();
+    MainForm->MuteButtonClick();
+    StartPlayback();
+    EXPECT_EQ(PlatformVolume(), -10000);
+    EXPECT_TRUE(MainForm->MuteButton.Down());
+}
+
+namespace {
+
+// The label's pixels as the screen shows them.
+std::vector<COLORREF> Pixels(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(window);
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+}  // namespace
+
+TEST_F(Volume, TheLabelShowsItsWholeTextAfterMuteAndUnmute)
+{
+    dvd.script.audioRenderer = true;
+    MainForm->Show();
+    StartPlayback();
+    MainForm->VolumeTrackBar.SetPosition(7000);
+    MainForm->MuteButtonClick();
+    testsupport::PumpMessages();
+    MainForm->MuteButtonClick();
+    testsupport::PumpMessages();
+    const HWND label = MainForm->VolumeLabel.Handle();
+    ASSERT_EQ(MainForm->VolumeLabel.Caption(), L"Volume: 70%");
+    const std::vector<COLORREF> shown = Pixels(label);
+
+    RedrawWindow(MainForm->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_EQ(shown, Pixels(label)) << "a full repaint shows something else";
+}
+
 TEST_F(Volume, UnmutingWithoutAGraphLeavesTheSliderAtZero)
 {
     MainForm->MuteButton.Click();
@@ -245,6 +317,45 @@ TEST_F(Wheel, NoDistanceOrAnUnknownFunctionDoesNothingButIsHandled)
     EXPECT_TRUE(handled);
     EXPECT_EQ(PreviewForm->ClientWidth(), width);
     EXPECT_EQ(MainForm->VolumeTrackBar.Position(), 10000);
+}
+
+class Background : public PlayerFixture {};
+
+// The system's move loop delivers the navigator's time events while the window is dragged;
+// none of them may jump.
+TEST_F(Background, DraggingTheWindowNeverSeeks)
+{
+    dvd.script.totalTitleTime = {1, 0, 0, 0};
+    StartPlayback();
+    MainForm->GetInfo();
+    MainForm->Show();
+    ASSERT_EQ(dvd.PostEvent(EC_DVD_CURRENT_HMSF_TIME, 42 << 16, DVD_TC_FLAG_25fps), S_OK);
+    // The move loop ends at the first Escape; queued after the event, it comes after it.
+    PostMessageW(MainForm->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    MainForm->FormMouseDown(ui::MouseButton::Left, ui::ssLeft, 530, 40);
+    testsupport::PumpMessages();
+    EXPECT_EQ(MainForm->dsTrackbar.Position(), 42);
+    EXPECT_EQ(CallsNamed("PlayAtTimeInTitle"), 0);
+    EXPECT_FALSE(Seeking);
+}
+
+LRESULT CALLBACK CountDrags(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR drags)
+{
+    if (message != WM_SYSCOMMAND || (wParam & 0xFFF0) != SC_MOVE) return DefSubclassProc(window, message, wParam, lParam);
+    ++*reinterpret_cast<int*>(drags);
+    return 0;
+}
+
+// The box lets presses through to the window (the platform's group box is transparent to them).
+TEST_F(Background, APressOnTheInformationBoxIsNotAPressOnTheBackground)
+{
+    int drags = 0;
+    SetWindowSubclass(MainForm->Handle(), CountDrags, 1, reinterpret_cast<DWORD_PTR>(&drags));
+    SendMessageW(MainForm->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(600, 30));
+    EXPECT_EQ(drags, 0);
+    SendMessageW(MainForm->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(530, 30));
+    EXPECT_EQ(drags, 1);
+    RemoveWindowSubclass(MainForm->Handle(), CountDrags, 1);
 }
 
 class Keys : public PlayerFixture {};

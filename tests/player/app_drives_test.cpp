@@ -109,4 +109,12 @@ TEST_F(Drives, EveryDeviceChangeRebuildsTheLists)
     EXPECT_THAT(SettingsForm->DefaultDVDDriveComboBox.Items(), ::testing::Not(::testing::Contains(L"stale")));
 }
 
+TEST_F(Drives, ADeviceChangeArrivingWhileTheWindowsGoFindsNoSettingsForm)
+{
+    delete SettingsForm;  // destroyed before the main window, as at exit
+    SettingsForm = nullptr;
+    SendMessageW(MainForm->Handle(), WM_DEVICECHANGE, 0x0018, 0);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
 }  // namespace

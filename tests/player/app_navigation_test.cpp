@@ -200,4 +200,33 @@ TEST_F(Navigation, DraggingTheWindowByItsBackgroundLeavesNoSeekingBehind)
     EXPECT_EQ(CallsNamed("PlayAtTimeInTitle"), 0);
 }
 
+TEST_F(Navigation, AMenuAfterATitleAndANewPlaybackStartFromCleanLabels)
+{
+    ScriptTitle(1, 0, 0);
+    StartPlayback();
+    Deliver(EC_DVD_TITLE_CHANGE, 1, 0);
+    Deliver(EC_DVD_CHAPTER_START, 2, 0);
+    Time(0, 0, 5);
+    const auto clean = [] {
+        return MainForm->TitleLabel.Caption() == L"Title: " && MainForm->ChapterLabel.Caption() == L"Chapter:" &&
+               MainForm->TimeLabel.Caption() == L"TimeLabel" && MainForm->dsTrackbar.Max() == 0;
+    };
+
+    // The title ends into a menu of another shape.
+    dvd.script.videoAttributes.ulAspectX = 16;
+    dvd.script.videoAttributes.ulAspectY = 9;
+    dvd.script.domain = DVD_DOMAIN_VideoManagerMenu;
+    Deliver(EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_VideoManagerMenu, 0);
+    EXPECT_TRUE(clean());
+    EXPECT_EQ(PreviewForm->ClientWidth(), 1024);
+    EXPECT_EQ(PreviewForm->ClientHeight(), 576);
+
+    // Another disc: clean before any of its events.
+    Deliver(EC_DVD_TITLE_CHANGE, 1, 0);
+    Time(0, 0, 6);
+    MainForm->StopButtonClick();
+    MainForm->PlayButtonClick();
+    EXPECT_TRUE(clean());
+}
+
 }  // namespace

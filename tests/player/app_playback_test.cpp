@@ -265,4 +265,40 @@ TEST_F(Playback, InformationAndSettingsShowModelessly)
     EXPECT_TRUE(dialogs.modals.empty());
 }
 
+TEST_F(Playback, PlayAfterAFailedBuildNeverSizesTheVideoWindowToNothing)
+{
+    dvd.script.renderResult = VFW_E_DVD_RENDERFAIL;
+    StartPlayback();
+    const int width = PreviewForm->ClientWidth(), height = PreviewForm->ClientHeight();
+    ASSERT_GT(width, 0);
+    // The emptied graph has no picture to report.
+    dvd.script.results["GetCurrentVideoAttributes"] = VFW_E_DVD_INVALIDDOMAIN;
+    MainForm->PlayButtonClick();
+    EXPECT_EQ(PreviewForm->ClientWidth(), width);
+    EXPECT_EQ(PreviewForm->ClientHeight(), height);
+}
+
+TEST_F(Playback, EveryDiscErrorIsToldInTheErrorBoxOnce)
+{
+    ui::Application::Instance().SetTitle(L"Lumadisc");
+    StartPlayback();
+    const LONG_PTR errors[] = {DVD_ERROR_CopyProtectFail, DVD_ERROR_InvalidDVD1_0Disc, DVD_ERROR_InvalidDiscRegion,
+                               DVD_ERROR_LowParentalLevel, DVD_ERROR_IncompatibleSystemAndDecoderRegions,
+                               DVD_ERROR_IncompatibleDiscAndDecoderRegions};
+    for (LONG_PTR error : errors)
+        Deliver(EC_DVD_ERROR, error, 0);
+
+    ASSERT_EQ(dialogs.boxes.size(), std::size(errors));
+    std::vector<std::wstring> texts = dialogs.BoxTexts();
+    EXPECT_NE(texts[0].find(L"copy protected"), std::wstring::npos);
+    EXPECT_NE(texts[2].find(L"region"), std::wstring::npos);
+    EXPECT_NE(texts[3].find(L"parental level"), std::wstring::npos);
+    for (const auto& box : dialogs.boxes) {
+        EXPECT_EQ(box.caption, L"Lumadisc");
+        EXPECT_EQ(box.type, MB_OK | MB_ICONSTOP | MB_APPLMODAL);
+    }
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(std::unique(texts.begin(), texts.end()), texts.end()) << "each error has its own words";
+}
+
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "graph/FilterGraph.h"
+#include "support/MessagePump.h"
 #include "support/RecordingMember.h"
 #include "support/ScriptedDvd.h"
 #include "support/ScriptedFilter.h"
@@ -450,4 +452,58 @@ TEST_F(GraphComponent, LogFileThatCannotBeCreatedKeepsThePreviousName)
     graph.SetActive(false);
     EXPECT_EQ(graph.LogFile(), good);
     EXPECT_TRUE(DeleteFileW(good.c_str())) << "the log is closed on deactivation";
+}
+
+namespace {
+
+// A member whose renderer cannot be let go of: its removal raises.
+class FailingMember : public RecordingMember {
+public:
+    using RecordingMember::RecordingMember;
+    void NotifyFilter(graph::TFilterOperation operation, int param) override
+    {
+        RecordingMember::NotifyFilter(operation, param);
+        if (operation == graph::foRemoving) throw EDirectShowException(E_FAIL);
+    }
+};
+
+}  // namespace
+
+TEST_F(GraphComponent, DeactivationThatMeetsAnErrorStillLetsTheWholeGraphGo)
+{
+    FailingMember failing{log, nullptr, L"Failing"};
+    graph.InsertFilterComponent(&failing);
+    graph.InsertFilterComponent(&member);
+    graph.SetGraphEdit(true);
+    graph.SetActive(true);
+    log.clear();
+
+    EXPECT_THROW(graph.SetActive(false), EDirectShowException);
+    EXPECT_FALSE(graph.Active());
+    EXPECT_NE(std::find(log.begin(), log.end(), "NotifyFilter(3,0)"), log.end()) << "the other member still left";
+    EXPECT_TRUE(RunningNames().empty());
+    EXPECT_EQ(dvd.LiveGraphs(), 0) << "neither the event queue nor the registration keeps it";
+    graph.RemoveFilterComponent(&failing);
+}
+
+// An error box shown by a handler runs a modal loop that lets the next notification in: the
+// drain under way must take those events after the box, one box at a time.
+TEST_F(GraphComponent, AHandlerWithAModalLoopDoesNotNestTheDrain)
+{
+    graph.SetActive(true);
+    int depth = 0, deepest = 0;
+    std::vector<int> titles;
+    graph.OnDVDTitleChange = [&](TFilterGraph&, int title) {
+        deepest = std::max(deepest, ++depth);
+        titles.push_back(title);
+        if (title == 1) dvd.PostEvent(EC_DVD_TITLE_CHANGE, 3, 0);
+        testsupport::PumpMessages();  // the box's own loop
+        --depth;
+    };
+    dvd.PostEvent(EC_DVD_TITLE_CHANGE, 1, 0);
+    dvd.PostEvent(EC_DVD_TITLE_CHANGE, 2, 0);
+    testsupport::PumpMessages();
+
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(titles, (std::vector<int>{1, 2, 3}));
 }

@@ -37,16 +37,17 @@ std::vector<ShownItem> Describe(HMENU menu)
 
 class MenuRecorder : public testsupport::DialogRecorder {
 public:
-    void TrackPopupMenu(HMENU menu, POINT screen, HWND owner) override
+    UINT TrackPopupMenu(HMENU menu, POINT screen, HWND owner) override
     {
         DialogRecorder::TrackPopupMenu(menu, screen, owner);
         shown = Describe(menu);
         lastOwner = owner;
-        if (pick) pick(menu, owner);
+        return pick ? pick(menu) : 0;
     }
     std::vector<ShownItem> shown;
     HWND lastOwner = nullptr;
-    std::function<void(HMENU, HWND)> pick;
+    // Runs while the menu is up; answers the id picked (0: none).
+    std::function<UINT(HMENU)> pick;
 };
 
 using ui::MenuItem;
@@ -174,7 +175,10 @@ TEST_F(PopupMenuTest, RadioItemsShowTheirCheckInTheSubMenu)
     AddPicker(audio, L"English", 0);
     AddPicker(audio, L"Deutsch", 1).SetChecked(true);
     std::vector<ShownItem> sub;
-    dialogs.pick = [&](HMENU menu, HWND) { sub = Describe(GetSubMenu(menu, 0)); };
+    dialogs.pick = [&](HMENU menu) {
+        sub = Describe(GetSubMenu(menu, 0));
+        return 0u;
+    };
 
     popup.Popup(0, 0);
 
@@ -195,17 +199,50 @@ TEST_F(PopupMenuTest, APickedItemRunsItsHandlerWithTheItem)
             sender = &item;
             item.SetChecked(true);
         };
-    // The platform posts the chosen item's WM_COMMAND to the owner once the menu closes.
-    dialogs.pick = [&](HMENU menu, HWND owner) {
-        PostMessageW(owner, WM_COMMAND, GetMenuItemID(GetSubMenu(menu, 0), 1), 0);
-    };
+    dialogs.pick = [&](HMENU menu) { return GetMenuItemID(GetSubMenu(menu, 0), 1); };
 
     popup.Popup(0, 0);
-    ui::Application::Instance().ProcessMessages();
 
     ASSERT_EQ(sender, &chapters.Item(1));
     EXPECT_EQ(sender->Tag, 2);
     EXPECT_TRUE(chapters.Item(1).Checked());
+}
+
+// Messages handled inside the pop-up's loop may rebuild its lists; the freed ids must not be
+// handed to new items, and the pick means the item that was shown.
+TEST_F(PopupMenuTest, APickMeansTheItemShownEvenWhenTheListWasRebuiltMeanwhile)
+{
+    std::vector<std::wstring> ran;
+    auto& play = popup.Items().Add(L"Play");
+    auto& eject = popup.Items().Add(L"Eject");
+    const auto build = [&] {
+        play.Clear();
+        eject.Clear();
+        play.Add(L"D:\\", [&](MenuItem& item) { ran.push_back(L"play " + item.Caption); }, L"D");
+        eject.Add(L"D:\\", [&](MenuItem& item) { ran.push_back(L"eject " + item.Caption); }, L"D");
+    };
+    build();
+    for (int list : {0, 1}) {
+        dialogs.pick = [&](HMENU menu) {
+            const UINT shown = GetMenuItemID(GetSubMenu(menu, list), 0);
+            build();  // a device change arrives while the menu is up
+            return shown;
+        };
+        popup.Popup(0, 0);
+    }
+    EXPECT_EQ(ran, (std::vector<std::wstring>{L"play D:\\", L"eject D:\\"}));
+
+    // A pick whose item went for good runs nothing.
+    ran.clear();
+    dialogs.pick = [&](HMENU menu) {
+        const UINT shown = GetMenuItemID(GetSubMenu(menu, 0), 0);
+        play.Clear();
+        eject.Clear();
+        eject.Add(L"E:\\", [&](MenuItem&) { ran.push_back(L"eject E"); }, L"E");
+        return shown;
+    };
+    popup.Popup(0, 0);
+    EXPECT_TRUE(ran.empty());
 }
 
 TEST_F(PopupMenuTest, AnyToolkitWindowRoutesMenuCommands)

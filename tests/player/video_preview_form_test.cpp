@@ -1,11 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/MainForm.h"
 #include "support/MessagePump.h"
 #include "support/PlayerFixture.h"
 #include "video/PreviewForm.h"
 
 namespace {
+
+// The renderer's window (Wine's class for it) among the video window's children.
+HWND RendererChild()
+{
+    HWND found = nullptr;
+    EnumChildWindows(
+        PreviewForm->Handle(),
+        [](HWND window, LPARAM result) {
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) != L"wine_quartz_window") return TRUE;
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 class VideoWindowForm : public testsupport::PlayerFixture {
 protected:
@@ -144,17 +163,7 @@ TEST_F(VideoWindowForm, InputOnTheRendererReachesTheFormsHandlers)
     form().Show();
     MainForm->FilterGraph.PlayGraph();  // places the renderer window and drains it
     testsupport::PumpMessages();
-    HWND renderer = nullptr;
-    EnumChildWindows(
-        form().Handle(),
-        [](HWND window, LPARAM found) {
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (std::wstring(name) != L"wine_quartz_window") return TRUE;
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&renderer));
+    const HWND renderer = RendererChild();
     ASSERT_TRUE(renderer);
     const size_t first = dvd.Log().size();
 
@@ -174,4 +183,112 @@ TEST_F(VideoWindowForm, ClosingTheVideoWindowClosesThePlayer)
 
     EXPECT_FALSE(MainForm->FilterGraph.Active());  // the main window's closing steps ran
     EXPECT_FALSE(form().Visible());
+}
+
+namespace {
+
+RECT RectIn(HWND window, HWND reference)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, reference, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string Show(const RECT& rect)
+{
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
+           std::to_string(rect.bottom);
+}
+
+// The largest rectangle of shape x:y centred on the primary screen.
+RECT OnScreen(int x, int y)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const int fitHeight = std::min(height, (width * y + x / 2) / x);
+    const int fitWidth = fitHeight == height ? (height * x + y / 2) / y : width;
+    return {(width - fitWidth) / 2, (height - fitHeight) / 2, (width - fitWidth) / 2 + fitWidth,
+            (height - fitHeight) / 2 + fitHeight};
+}
+
+}  // namespace
+
+TEST_F(VideoWindowForm, PictureKeepsTheDisplayShapeOfItsTitleWindowedAndFullScreen)
+{
+    dvd.script.videoAttributes.ulSourceResolutionX = 720;
+    dvd.script.videoAttributes.ulSourceResolutionY = 576;
+    dvd.script.videoAttributes.ulAspectX = 16;
+    dvd.script.videoAttributes.ulAspectY = 9;
+    StartPlayback();
+    Deliver(EC_DVD_TITLE_CHANGE, 1, 0);
+    MainForm->FilterGraph.PlayGraph();
+    testsupport::PumpMessages();
+    const HWND renderer = RendererChild();
+    ASSERT_TRUE(renderer);
+
+    // The stored lines at their display width, and the picture filling a window of its shape.
+    EXPECT_EQ(form().ClientWidth(), 1024);
+    EXPECT_EQ(form().ClientHeight(), 576);
+    EXPECT_EQ(Show(RectIn(renderer, video().Handle())), "0,0,1024,576");
+
+    // A taller window: bars above and below, and a press on a bar is outside the picture.
+    form().SetClientHeight(676);
+    EXPECT_EQ(Show(RectIn(renderer, video().Handle())), "0,50,1024,626");
+    const size_t first = dvd.Log().size();
+    SendMessageW(video().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+    SendMessageW(video().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
+    EXPECT_EQ(LogFrom(first), std::vector<std::string>{"ActivateAtPosition(10,-30)"});
+
+    // Full screen shows the whole picture at its shape, on black.
+    MainForm->FullScreenButtonClick();
+    EXPECT_EQ(Show(RectIn(renderer, nullptr)), Show(OnScreen(16, 9)));
+    const HWND backdrop = FindWindowW(L"LumadiscBackdrop", nullptr);
+    ASSERT_TRUE(backdrop);
+    EXPECT_TRUE(IsWindowVisible(backdrop));
+    EXPECT_EQ(Show(RectIn(backdrop, nullptr)), Show(OnScreen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))));
+
+    // A 4:3 title changes the shape in full screen too, and back in the window.
+    dvd.script.videoAttributes.ulAspectX = 4;
+    dvd.script.videoAttributes.ulAspectY = 3;
+    Deliver(EC_DVD_TITLE_CHANGE, 2, 0);
+    EXPECT_EQ(Show(RectIn(renderer, nullptr)), Show(OnScreen(4, 3)));
+    MainForm->FullScreenButtonClick();
+    EXPECT_FALSE(IsWindowVisible(backdrop));
+    EXPECT_EQ(form().ClientWidth(), 768);
+    EXPECT_EQ(Show(RectIn(renderer, video().Handle())), "0,0,768,576");
+}
+
+TEST_F(VideoWindowForm, TheSecondPressOfADoubleClickActivatesNothing)
+{
+    StartPlayback();
+    for (int press = 0; press < 2; ++press) {
+        PostMessageW(video().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        PostMessageW(video().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    }
+    testsupport::PumpMessages();
+
+    EXPECT_TRUE(video().FullScreen());
+    EXPECT_EQ(CallsNamed("ActivateAtPosition"), 1);
+    EXPECT_TRUE(dvd.Called("ActivateAtPosition(10,10)"));
+}
+
+TEST_F(VideoWindowForm, ArrowsAndEnterDriveTheHighlightOnlyInADiscMenu)
+{
+    StartPlayback();
+    const auto press = [](WORD key) { SendMessageW(video().Handle(), WM_KEYDOWN, key, 1); };
+    for (DVD_DOMAIN domain : {DVD_DOMAIN_VideoManagerMenu, DVD_DOMAIN_VideoTitleSetMenu}) {
+        dvd.script.domain = domain;
+        dvd.ClearLog();
+        for (WORD key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_RETURN}) press(key);
+        EXPECT_EQ(CallsNamed("SelectRelativeButton"), 4);
+        EXPECT_TRUE(dvd.Called("SelectRelativeButton(2)"));  // lower
+        EXPECT_TRUE(dvd.Called("SelectRelativeButton(4)"));  // right
+        EXPECT_EQ(CallsNamed("ActivateButton"), 1);
+    }
+
+    dvd.script.domain = DVD_DOMAIN_Title;
+    dvd.ClearLog();
+    for (WORD key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_RETURN}) press(key);
+    EXPECT_EQ(CallsNamed("SelectRelativeButton") + CallsNamed("ActivateButton"), 0);
+    EXPECT_FALSE(video().FullScreen());
 }

@@ -241,6 +241,24 @@ TEST_F(VideoWindowOnRenderer, ContextRequestInFullScreenPopsTheMenuUpAtTheCursor
     video.ContextMenu = nullptr;
 }
 
+// The pointer's look follows the renderer's window, known by its handle: a window that only
+// carries the same caption is not the picture.
+TEST_F(VideoWindowOnRenderer, PointerFollowsTheRendererWindowByHandle)
+{
+    const HWND renderer = Play();
+    ASSERT_TRUE(renderer);
+    video.SetCursor(nullptr);
+    const HWND impostor = CreateWindowExW(0, L"STATIC", TVideoWindow::ComponentName, WS_POPUP, 0, 0, 10, 10, nullptr,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr);
+    const auto takes = [&](HWND window) {
+        return SendMessageW(video.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)) == TRUE;
+    };
+    EXPECT_TRUE(takes(renderer));
+    EXPECT_FALSE(takes(impostor));
+    DestroyWindow(impostor);
+}
+
 TEST_F(VideoWindowOnRenderer, VisibilityReachesTheRendererWindow)
 {
     const HWND renderer = Play();

@@ -37,7 +37,11 @@ public:
         return boxAnswer;
     }
     bool OpenFile(HWND, ui::OpenFileRequest&) override { return false; }
-    void TrackPopupMenu(HMENU menu, POINT screen, HWND) override { popups.push_back({menu, screen}); }
+    UINT TrackPopupMenu(HMENU menu, POINT screen, HWND) override
+    {
+        popups.push_back({menu, screen});
+        return 0;
+    }
     int ShowModal(ui::Form&) override { return ui::mrCancel; }
 };
 

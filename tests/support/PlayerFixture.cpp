@@ -22,7 +22,7 @@ bool FakeDialogs::OpenFile(HWND, ui::OpenFileRequest& request)
     return openConfirms;
 }
 
-void FakeDialogs::TrackPopupMenu(HMENU menu, POINT screen, HWND)
+UINT FakeDialogs::TrackPopupMenu(HMENU menu, POINT screen, HWND)
 {
     Popup popup{menu, screen, {}};
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -31,6 +31,7 @@ void FakeDialogs::TrackPopupMenu(HMENU menu, POINT screen, HWND)
         popup.captions.push_back(text);
     }
     popups.push_back(popup);
+    return popupPick ? popupPick(menu) : 0;
 }
 
 int FakeDialogs::ShowModal(ui::Form& form)

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,10 +45,12 @@ public:
     bool openConfirms = false;
     std::wstring openChoice;  // the full path "chosen" when the open dialog confirms
     int modalAnswer = ui::mrOk;
+    // Runs while a pop-up menu is up; answers the command id the user picks (0: none).
+    std::function<UINT(HMENU)> popupPick;
 
     int MessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) override;
     bool OpenFile(HWND owner, ui::OpenFileRequest& request) override;
-    void TrackPopupMenu(HMENU menu, POINT screen, HWND owner) override;
+    UINT TrackPopupMenu(HMENU menu, POINT screen, HWND owner) override;
     int ShowModal(ui::Form& form) override;
 
     std::vector<std::wstring> BoxTexts() const;
