@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Runs the player: installs what is missing, builds, prepares the private Wine prefix with the
-# sample disc presented as a CD-ROM drive, and starts lumadisc.exe on $DISPLAY (or a private Xvfb).
+# Runs the player: installs what is missing, builds the player and the navigator DLL (no tests),
+# prepares the private Wine prefix with the sample disc as CD-ROM drive D:, and starts
+# lumadisc.exe on $DISPLAY (or a private Xvfb).
 set -uo pipefail
 cd "$(dirname "$0")"
-tools/setup.sh || exit 1
 . tools/env.sh
-tools/build.sh --win-only || exit 1
+echo "A first run takes about ten minutes on two cores (packages, FFmpeg, the player); later runs start in seconds."
+stage "Packages: installing what is missing"
+logged setup tools/setup.sh || exit 1
+stage "FFmpeg for the navigator: built once from Debian's source package (about three minutes)"
+logged ffmpeg tools/ffmpeg.sh || exit 1
+stage "Building the player and the navigator DLL (first time about three minutes)"
+logged build tools/build.sh lumadisc lumanav || exit 1
 cleanup() { stop_wine; stop_display; }
 trap cleanup EXIT
 start_display || exit 1
-tools/prefix.sh || exit 1
-[ -x tools/sample-disc.sh ] && tools/sample-disc.sh
+stage "Preparing the Wine prefix in $WINEPREFIX (first time about half a minute)"
+logged prefix tools/prefix.sh || exit 1
+stage "Authoring the sample disc and presenting it as drive D:"
+logged sample-disc tools/sample-disc.sh || exit 1
+stage "Starting the player on display $DISPLAY; it runs until its window is closed"
 wine "$BUILD/win/src/lumadisc.exe"

@@ -21,7 +21,6 @@ start_display() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
-    export LUMADISC_PRIVATE_DISPLAY=1
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return; sleep 0.1; done
     kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
   done
@@ -30,4 +29,26 @@ start_display() {
 stop_display() {
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=""; fi
 }
+# True when the display has a window manager: a manager that follows the desktop conventions
+# names its check window on the root window, and that window still exists while it runs.
+has_window_manager() {
+  local id
+  id="$(xprop -root -notype _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -o '0x[0-9a-fA-F]*')" || return 1
+  xprop -id "$id" -notype _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1
+}
+
+# One line per stage of a long script, with the seconds spent so far.
+stage() { printf '[%3ds] %s\n' "$SECONDS" "$*"; }
+
+# Runs a command with its output kept in $BUILD/logs/NAME.log, shown only when it fails.
+logged() {
+  local log="$BUILD/logs/$1.log"
+  shift
+  mkdir -p "$BUILD/logs"
+  "$@" >"$log" 2>&1 && return
+  tail -n 40 "$log" >&2
+  echo "failed; the whole output is in $log" >&2
+  return 1
+}
+
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }

@@ -11,12 +11,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
-# A private Xvfb has no window manager: let Wine draw frames itself (as on Windows), which also
-# spares every shown window the wait for a manager that never answers.
-if [ "${LUMADISC_PRIVATE_DISPLAY:-}" = 1 ]; then
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
-else
+# Without a window manager nobody draws frames and captions: let Wine draw them itself, as
+# Windows does, which also spares every shown window the wait for a manager that never answers.
+if has_window_manager; then
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+else
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 fi
 dll="$BUILD/win/navigator/dll/lumanav.dll"
 if [ -f "$dll" ]; then

@@ -4,8 +4,7 @@
 # ratio. Usage: tools/startup-bench.sh [RUNS]   (default 9)
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
-cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$BUILD/win" --target lumadisc startup_floor startup_bench -j "$(nproc)" >/dev/null
+logged build "$ROOT/tools/build.sh" lumadisc startup_floor startup_bench
 trap 'stop_wine; stop_display' EXIT
 start_display
 "$ROOT/tools/prefix.sh"
