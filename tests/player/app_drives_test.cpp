@@ -109,6 +109,22 @@ TEST_F(Drives, EveryDeviceChangeRebuildsTheLists)
     EXPECT_THAT(SettingsForm->DefaultDVDDriveComboBox.Items(), ::testing::Not(::testing::Contains(L"stale")));
 }
 
+// A device change handled inside the pop-up's loop rebuilds both lists: the pick still means
+// the drive that was shown in Play's list, never a tray.
+TEST_F(Drives, APickInAListRebuiltWhileItWasOpenPlaysTheDriveShown)
+{
+    MainForm->GetDrives();
+    const int shown = PlayItem(L"R")->Tag;
+    dialogs.popupPick = [&](HMENU menu) {
+        const UINT picked = GetMenuItemID(menu, shown);
+        SendMessageW(MainForm->Handle(), WM_DEVICECHANGE, 0x0018, 0);
+        return picked;
+    };
+    MainForm->DrivesMenu.Popup(0, 0);
+    EXPECT_TRUE(dvd.Called("RenderDvdVideoVolume(R:\\VIDEO_TS\\VIDEO_TS.IFO,1)"));
+    EXPECT_TRUE(mci.opened.empty());
+}
+
 TEST_F(Drives, ADeviceChangeArrivingWhileTheWindowsGoFindsNoSettingsForm)
 {
     delete SettingsForm;  // destroyed before the main window, as at exit
