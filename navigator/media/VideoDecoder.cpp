@@ -13,6 +13,9 @@ CodecContextPtr openVideo()
 {
     AVDictionary* options = nullptr;
     av_dict_set(&options, "threads", "1", 0);
+    // DVD pictures are at most 720 x 576 (the decoder checks its padded size): a header that
+    // claims far more is damage, not a reason to allocate.
+    av_dict_set(&options, "max_pixels", "2097152", 0);
     try {
         auto codec = openDecoder(AV_CODEC_ID_MPEG2VIDEO, &options);  // decodes MPEG-1 as well
         av_dict_free(&options);

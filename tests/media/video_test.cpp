@@ -173,8 +173,9 @@ TEST(VideoDecoder, FastPlayDecodesOnlyReferenceOrIntraPictures)
 }
 
 
-// Random bytes give nothing, damaged pictures only pictures of the stream's size; neither
-// crashes or stops the decoder for the good data after them.
+// Random bytes give nothing, damaged pictures only pictures of the stream's size, headers
+// claiming huge pictures nothing; none of it crashes or stops the decoder for the good data
+// after it.
 TEST(VideoDecoder, DamagedInputGivesNoStrayPictures)
 {
     std::vector<uint8_t> file = readFile(vob("sample", "VTS_02_1.VOB"));
@@ -207,6 +208,23 @@ TEST(VideoDecoder, DamagedInputGivesNoStrayPictures)
             }
     }
     EXPECT_GT(pictures, 0);
+
+    // Sequence headers claiming pictures of 4000 x 3000.
+    decoder.flush();
+    pictures = 0;
+    for (const Packet& packet : packets) {
+        damaged.assign(packet.payload.begin(), packet.payload.end());
+        for (size_t at = 0; at + 7 <= damaged.size(); ++at)
+            if (damaged[at] == 0 && damaged[at + 1] == 0 && damaged[at + 2] == 1 && damaged[at + 3] == 0xB3) {
+                damaged[at + 4] = 0xFA;
+                damaged[at + 5] = 0x0B;
+                damaged[at + 6] = 0xB8;
+            }
+        while (!decoder.send(damaged, packet.pts))
+            while (decoder.receive())
+                ++pictures;
+    }
+    EXPECT_EQ(pictures, 0);
 
     decoder.flush();
     std::vector<int64_t> after, fresh;
