@@ -12,7 +12,8 @@ SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
 # Source entries mirror the machine's own binary entries, so no host is named here.
 enable_sources() {
   local list=/etc/apt/sources.list added=""
-  if grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  if cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null |
+     grep -qE '^\s*(deb-src\s|Types:.*\bdeb-src\b)'; then
     return
   fi
   if compgen -G '/etc/apt/sources.list.d/*.sources' >/dev/null; then
@@ -36,7 +37,9 @@ fetch_source() {
   enable_sources
   echo "ffmpeg: fetching the ffmpeg source package"
   rm -rf "$srcdir" && mkdir -p "$srcdir"
+  # Source entries someone else added may not have been fetched yet: update once and retry.
   (cd "$srcdir" && apt-get source -q ffmpeg >apt-source.log 2>&1) ||
+    { $SUDO apt-get update -q >/dev/null && (cd "$srcdir" && apt-get source -q ffmpeg >apt-source.log 2>&1); } ||
     { cat "$srcdir/apt-source.log" >&2; exit 1; }
 }
 
