@@ -238,6 +238,9 @@ TEST_F(VideoWindowForm, PictureKeepsTheDisplayShapeOfItsTitleWindowedAndFullScre
     SendMessageW(video().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
     SendMessageW(video().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
     EXPECT_EQ(LogFrom(first), std::vector<std::string>{"ActivateAtPosition(10,-30)"});
+    video().VMROptions().SetKeepAspectRatio(false);  // the switch: stretched to the window
+    EXPECT_EQ(Show(RectIn(renderer, video().Handle())), "0,0,1024,676");
+    video().VMROptions().SetKeepAspectRatio(true);
 
     // Full screen shows the whole picture at its shape, on black.
     MainForm->FullScreenButtonClick();
