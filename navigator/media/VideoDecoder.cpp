@@ -128,8 +128,7 @@ std::optional<Picture> VideoDecoder::receive()
             draining_ = false;
             return std::nullopt;
         }
-        if (result != AVERROR(EAGAIN))
-            return std::nullopt;
+        // The codec wants more input, or dropped a damaged picture and goes on with the next.
         if (feed())
             continue;
         if (!draining_)
@@ -171,7 +170,7 @@ bool VideoDecoder::convert(uint8_t* pixels, ptrdiff_t stride, int width, int hei
     if (!haveFrame_ || width <= 0 || height <= 0)
         return false;
     const AVFrame& f = *frame_;
-    // Bicubic, as the ffmpeg program converts; at the picture's own size it is a plain copy.
+    // Bicubic, as the ffmpeg program converts (it matters only when scaling).
     scaler_.reset(sws_getCachedContext(scaler_.release(), f.width, f.height, static_cast<AVPixelFormat>(f.format),
                                        width, height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler_)
