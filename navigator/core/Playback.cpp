@@ -257,6 +257,13 @@ void Playback::advance(double seconds)
 
 std::optional<Vobu> Playback::read()
 {
+    if (std::optional<double> to = std::exchange(back_, std::nullopt); to && rate_ < 0) {
+        // At the start of the title backward scan settles into normal play, as a player does.
+        reading_ = true;
+        if (*to <= 0) setRate(1.0);
+        playAt(std::max(0.0, *to));
+        reading_ = false;
+    }
     for (int n = 0; n < MaxCellsPerStep; ++n) {
         if (domain_ == Domain::Stop || !pgc_ || !cell_ || still()) return std::nullopt;
         if (std::optional<Vobu> vobu = readVobu()) return vobu;
@@ -288,8 +295,13 @@ std::optional<Vobu> Playback::readVobu()
         vobu.startPtm = pack.startPtm;
         vobu.endPtm = pack.endPtm;
         vobu.scrambled = scrambled(vobu.sectors);
+        vobu.rate = rate_;
         offset_ = std::clamp(pack.cellTime.totalSeconds(), 0.0, timeline().duration(cell_));
         vobu.time = titleOffset() + timeline().start(cell_) + offset_;
+        if (rate_ < 0) {
+            double length = std::clamp((pack.endPtm - pack.startPtm) / 90000.0, 0.1, 1.0);
+            back_ = vobu.time + rate_ * length;
+        }
         takeNavPack(std::move(pack));
         report();
         return vobu;
@@ -588,6 +600,7 @@ Link Playback::enterCell(int cell, double offset)
     if (!reading_) {
         ++generation_;
         presented_.reset();
+        back_.reset();
     }
     cell_ = cell;
     offset_ = offset;

@@ -151,6 +151,7 @@ private:
     unsigned generation_ = 0;
     bool reading_ = false;  // the cursor moves on by itself: no jump
     std::optional<double> presented_;
+    std::optional<double> back_;  // scanning backward: where the cursor reads next
     unsigned entries_ = 0;  // cells entered, to tell whether a step moved anywhere
     double rate_ = 1.0;
     Phase phase_ = Phase::Cell;

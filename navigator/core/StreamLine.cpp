@@ -20,17 +20,22 @@ std::int64_t distance(std::int64_t from, std::int64_t to)
 
 }  // namespace
 
+std::int64_t StreamLine::scaled(std::int64_t ticks) const
+{
+    return rate_ == 1.0 ? ticks : static_cast<std::int64_t>(static_cast<double>(ticks) / rate_);
+}
+
 std::int64_t StreamLine::begin(std::uint32_t startPtm, std::uint32_t endPtm, std::int64_t now)
 {
     start_ = end_ ? std::max(*end_, now) : now;
     startPtm_ = startPtm;
-    end_ = start_ + std::clamp<std::int64_t>(distance(startPtm, endPtm), 0, LongestVobu);
+    end_ = start_ + scaled(std::clamp<std::int64_t>(distance(startPtm, endPtm), 0, LongestVobu));
     return start_;
 }
 
 std::int64_t StreamLine::place(std::int64_t pts) const
 {
-    return start_ + distance(startPtm_, pts);
+    return start_ + scaled(distance(startPtm_, pts));
 }
 
 }  // namespace nav

@@ -16,13 +16,21 @@ public:
     std::int64_t begin(std::uint32_t startPtm, std::uint32_t endPtm, std::int64_t now);
     // A time stamp of the VOBU begun last (33 bits, as packets carry them), on the line.
     std::int64_t place(std::int64_t pts) const;
-    // The next VOBU starts at the clock: after a jump.
-    void restart() { end_.reset(); }
+    // The next VOBU starts at the clock: after a jump. Faster than normal, the stamps'
+    // distances shrink by the rate.
+    void restart(double rate = 1.0)
+    {
+        end_.reset();
+        rate_ = rate;
+    }
 
 private:
+    std::int64_t scaled(std::int64_t ticks) const;
+
     std::optional<std::int64_t> end_;
     std::int64_t start_ = 0;
     std::uint32_t startPtm_ = 0;
+    double rate_ = 1.0;
 };
 
 }  // namespace nav

@@ -24,6 +24,7 @@ struct Vobu {
     double time = 0;                    // of its first picture in the title (the chain, in menus)
     std::uint32_t startPtm = 0;         // 90 kHz, as the VOBU's own time stamps count
     std::uint32_t endPtm = 0;
+    double rate = 1.0;       // read for this rate: backward, VOBUs come in steps back
     bool scrambled = false;  // its packs are encrypted: nothing in it can be decoded
 };
 

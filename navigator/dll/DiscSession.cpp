@@ -49,13 +49,28 @@ bool DiscSession::started() const
     return started_;
 }
 
-std::optional<nav::FrameInfo> DiscSession::takeFrame(double seconds)
+std::optional<nav::Vobu> DiscSession::read()
 {
     std::lock_guard lock(coreMutex_);
-    if (!core_ || core_->domain() == nav::Domain::Stop) return std::nullopt;
-    nav::FrameInfo frame = core_->frame();
-    core_->advance(frozen_ ? 0.0 : seconds);
-    return frame;
+    return core_ ? core_->read() : std::nullopt;
+}
+
+unsigned DiscSession::generation() const
+{
+    std::lock_guard lock(coreMutex_);
+    return core_ ? core_->generation() : 0;
+}
+
+void DiscSession::presented(unsigned generation, double seconds)
+{
+    std::lock_guard lock(coreMutex_);
+    if (core_) core_->presented(generation, seconds);
+}
+
+void DiscSession::elapse(double seconds)
+{
+    std::lock_guard lock(coreMutex_);
+    if (core_) core_->elapse(seconds);
 }
 
 bool DiscSession::playing() const

@@ -5,6 +5,7 @@
 
 #include "DirectShow.h"
 #include "core/Navigator.h"
+#include "core/Vobu.h"
 
 #include <atomic>
 #include <memory>
@@ -35,12 +36,15 @@ public:
     void stop();
     // Playback has begun and not been reset since: commands have something to act on.
     bool started() const;
-    // The next frame to show, then playback moves on by its duration; nothing once
-    // playback has ended.
-    std::optional<nav::FrameInfo> takeFrame(double seconds);
+    // The core's reading cursor and what the pictures tell it back.
+    std::optional<nav::Vobu> read();
+    unsigned generation() const;
+    void presented(unsigned generation, double seconds);
+    void elapse(double seconds);
     bool playing() const;
-    // Navigation-level pause: frames keep coming, time stands still.
+    // Navigation-level pause: the picture and time stand still.
     void setFrozen(bool frozen);
+    bool frozen() const { return frozen_; }
 
     void setHmsfTimeEvents(bool on);
     void setResetOnStop(bool on);

@@ -15,10 +15,10 @@ HRESULT DvdControl::QueryInterface(REFIID iid, void** result) { return filter_.Q
 ULONG DvdControl::AddRef() { return filter_.AddRef(); }
 ULONG DvdControl::Release() { return filter_.Release(); }
 
-HRESULT DvdControl::issue(PictureChange change, DWORD flags, IDvdCmd** command, const Action& action, HRESULT notAvailable)
+HRESULT DvdControl::issue(DWORD flags, IDvdCmd** command, const Action& action, HRESULT notAvailable)
 {
     if (command) *command = nullptr;
-    const HRESULT hr = filter_.command(change, action, notAvailable);
+    const HRESULT hr = filter_.command(action, notAvailable);
     if (FAILED(hr)) return hr;
     if (flags & DVD_CMD_FLAG_SendEvents) {
         const ULONG id = filter_.recordCommand(hr);
@@ -29,19 +29,19 @@ HRESULT DvdControl::issue(PictureChange change, DWORD flags, IDvdCmd** command, 
     return hr;
 }
 
-HRESULT DvdControl::act(PictureChange change, const Action& action)
+HRESULT DvdControl::act(const Action& action)
 {
-    return filter_.command(change, action);
+    return filter_.command(action);
 }
 
 HRESULT DvdControl::PlayTitle(ULONG title, DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [=](Navigator& core) { return core.playTitle(static_cast<int>(title)); });
+    return issue(flags, command, [=](Navigator& core) { return core.playTitle(static_cast<int>(title)); });
 }
 
 HRESULT DvdControl::PlayChapterInTitle(ULONG title, ULONG chapter, DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [=](Navigator& core) {
+    return issue(flags, command, [=](Navigator& core) {
         return core.playChapterInTitle(static_cast<int>(title), static_cast<int>(chapter));
     });
 }
@@ -50,13 +50,13 @@ HRESULT DvdControl::PlayAtTimeInTitle(ULONG title, DVD_HMSF_TIMECODE* time, DWOR
 {
     if (!time) return E_POINTER;
     const nav::Hmsf at = fromPlatform(*time);
-    return issue(PictureChange::Jump, flags, command,
+    return issue(flags, command,
                  [=](Navigator& core) { return core.playAtTimeInTitle(static_cast<int>(title), at); });
 }
 
 HRESULT DvdControl::Stop()
 {
-    return act(PictureChange::Jump, [](Navigator& core) {
+    return act([](Navigator& core) {
         core.stop();
         return Status::Ok;
     });
@@ -64,59 +64,59 @@ HRESULT DvdControl::Stop()
 
 HRESULT DvdControl::ReturnFromSubmenu(DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [](Navigator& core) { return core.returnFromSubmenu(); });
+    return issue(flags, command, [](Navigator& core) { return core.returnFromSubmenu(); });
 }
 
 HRESULT DvdControl::PlayAtTime(DVD_HMSF_TIMECODE* time, DWORD flags, IDvdCmd** command)
 {
     if (!time) return E_POINTER;
     const nav::Hmsf at = fromPlatform(*time);
-    return issue(PictureChange::Jump, flags, command, [=](Navigator& core) { return core.playAtTime(at); });
+    return issue(flags, command, [=](Navigator& core) { return core.playAtTime(at); });
 }
 
 HRESULT DvdControl::PlayChapter(ULONG chapter, DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [=](Navigator& core) { return core.playChapter(static_cast<int>(chapter)); });
+    return issue(flags, command, [=](Navigator& core) { return core.playChapter(static_cast<int>(chapter)); });
 }
 
 HRESULT DvdControl::PlayPrevChapter(DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [](Navigator& core) { return core.playPrevChapter(); });
+    return issue(flags, command, [](Navigator& core) { return core.playPrevChapter(); });
 }
 
 HRESULT DvdControl::ReplayChapter(DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [](Navigator& core) { return core.replayChapter(); });
+    return issue(flags, command, [](Navigator& core) { return core.replayChapter(); });
 }
 
 HRESULT DvdControl::PlayNextChapter(DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [](Navigator& core) { return core.playNextChapter(); });
+    return issue(flags, command, [](Navigator& core) { return core.playNextChapter(); });
 }
 
 HRESULT DvdControl::PlayForwards(double speed, DWORD flags, IDvdCmd** command)
 {
     if (!(speed > 0)) return E_INVALIDARG;
-    return issue(PictureChange::Redraw, flags, command, [=](Navigator& core) { return core.playForwards(speed); });
+    return issue(flags, command, [=](Navigator& core) { return core.playForwards(speed); });
 }
 
 HRESULT DvdControl::PlayBackwards(double speed, DWORD flags, IDvdCmd** command)
 {
     if (!(speed > 0)) return E_INVALIDARG;
-    return issue(PictureChange::Redraw, flags, command, [=](Navigator& core) { return core.playBackwards(speed); });
+    return issue(flags, command, [=](Navigator& core) { return core.playBackwards(speed); });
 }
 
 HRESULT DvdControl::ShowMenu(DVD_MENU_ID menu, DWORD flags, IDvdCmd** command)
 {
     if (menu < DVD_MENU_Title || menu > DVD_MENU_Chapter) return E_INVALIDARG;
-    return issue(PictureChange::Jump, flags, command,
+    return issue(flags, command,
                  [=](Navigator& core) { return core.showMenu(static_cast<nav::MenuId>(menu)); },
                  VFW_E_DVD_MENU_DOES_NOT_EXIST);
 }
 
 HRESULT DvdControl::Resume(DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Jump, flags, command, [](Navigator& core) { return core.resume(); },
+    return issue(flags, command, [](Navigator& core) { return core.resume(); },
                  VFW_E_DVD_NO_RESUME_INFORMATION);
 }
 
@@ -130,22 +130,22 @@ HRESULT DvdControl::SelectRelativeButton(DVD_RELATIVE_BUTTON direction)
     case DVD_Relative_Right: towards = nav::Direction::Right; break;
     default: return E_INVALIDARG;
     }
-    return act(PictureChange::Redraw, [=](Navigator& core) { return core.selectRelativeButton(towards); });
+    return act([=](Navigator& core) { return core.selectRelativeButton(towards); });
 }
 
 HRESULT DvdControl::ActivateButton()
 {
-    return act(PictureChange::Jump, [](Navigator& core) { return core.activateButton(); });
+    return act([](Navigator& core) { return core.activateButton(); });
 }
 
 HRESULT DvdControl::SelectButton(ULONG button)
 {
-    return act(PictureChange::Redraw, [=](Navigator& core) { return core.selectButton(static_cast<int>(button)); });
+    return act([=](Navigator& core) { return core.selectButton(static_cast<int>(button)); });
 }
 
 HRESULT DvdControl::SelectAndActivateButton(ULONG button)
 {
-    return act(PictureChange::Jump, [=](Navigator& core) {
+    return act([=](Navigator& core) {
         const Status selected = core.selectButton(static_cast<int>(button));
         return selected == Status::Ok ? core.activateButton() : selected;
     });
@@ -153,12 +153,12 @@ HRESULT DvdControl::SelectAndActivateButton(ULONG button)
 
 HRESULT DvdControl::StillOff()
 {
-    return act(PictureChange::Jump, [](Navigator& core) { return core.stillOff(); });
+    return act([](Navigator& core) { return core.stillOff(); });
 }
 
 HRESULT DvdControl::Pause(BOOL on)
 {
-    const HRESULT hr = act(PictureChange::None, [](Navigator& core) {
+    const HRESULT hr = act([](Navigator& core) {
         return core.domain() == nav::Domain::Stop ? Status::InvalidDomain : Status::Ok;
     });
     if (SUCCEEDED(hr)) filter_.session().setFrozen(on != FALSE);
@@ -167,24 +167,24 @@ HRESULT DvdControl::Pause(BOOL on)
 
 HRESULT DvdControl::SelectAudioStream(ULONG stream, DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Redraw, flags, command,
+    return issue(flags, command,
                  [=](Navigator& core) { return core.selectAudioStream(static_cast<int>(stream)); });
 }
 
 HRESULT DvdControl::SelectSubpictureStream(ULONG stream, DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Redraw, flags, command,
+    return issue(flags, command,
                  [=](Navigator& core) { return core.selectSubpictureStream(static_cast<int>(stream)); });
 }
 
 HRESULT DvdControl::SetSubpictureState(BOOL on, DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Redraw, flags, command, [=](Navigator& core) { return core.setSubpictureState(on != FALSE); });
+    return issue(flags, command, [=](Navigator& core) { return core.setSubpictureState(on != FALSE); });
 }
 
 HRESULT DvdControl::SelectAngle(ULONG angle, DWORD flags, IDvdCmd** command)
 {
-    return issue(PictureChange::Redraw, flags, command, [=](Navigator& core) { return core.selectAngle(static_cast<int>(angle)); });
+    return issue(flags, command, [=](Navigator& core) { return core.selectAngle(static_cast<int>(angle)); });
 }
 
 HRESULT DvdControl::SelectParentalLevel(ULONG level)
@@ -230,13 +230,13 @@ HRESULT DvdControl::SetDVDDirectory(LPCWSTR path)
 HRESULT DvdControl::ActivateAtPosition(POINT point)
 {
     const POINT source = filter_.toSourcePoint(point);
-    return act(PictureChange::Jump, [=](Navigator& core) { return core.activateAtPosition(source.x, source.y); });
+    return act([=](Navigator& core) { return core.activateAtPosition(source.x, source.y); });
 }
 
 HRESULT DvdControl::SelectAtPosition(POINT point)
 {
     const POINT source = filter_.toSourcePoint(point);
-    return act(PictureChange::Redraw, [=](Navigator& core) { return core.selectAtPosition(source.x, source.y); });
+    return act([=](Navigator& core) { return core.selectAtPosition(source.x, source.y); });
 }
 
 // Playing a stretch and stopping at its end, disc registers, bookmarks and parental

@@ -11,13 +11,6 @@ namespace lumanav {
 
 class NavigatorFilter;
 
-// What a command does to the picture downstream.
-enum class PictureChange {
-    None,    // nothing shown changes
-    Redraw,  // the same place looks different: redrawn at once while paused
-    Jump,    // playback moves: what is queued downstream is dropped
-};
-
 class DvdControl final : public IDvdControl2 {
 public:
     explicit DvdControl(NavigatorFilter& filter) : filter_(filter) {}
@@ -74,9 +67,9 @@ public:
 private:
     using Action = std::function<nav::Status(nav::Navigator&)>;
     // A command that may hand back a command object and announce its start and end.
-    HRESULT issue(PictureChange change, DWORD flags, IDvdCmd** command, const Action& action,
+    HRESULT issue(DWORD flags, IDvdCmd** command, const Action& action,
                   HRESULT notAvailable = VFW_E_DVD_CMD_CANCELLED);
-    HRESULT act(PictureChange change, const Action& action);
+    HRESULT act(const Action& action);
 
     NavigatorFilter& filter_;
 };

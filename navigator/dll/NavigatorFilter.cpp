@@ -2,9 +2,9 @@
 
 #include "DvdCodes.h"
 #include "Enumerators.h"
-#include "FramePainter.h"
 #include "SampleProducers.h"
 #include "StreamWorker.h"
+#include "VideoProducer.h"
 #include "VolumeLocator.h"
 
 #include <algorithm>
@@ -93,16 +93,26 @@ void NavigatorFilter::offerFormats(int width, int height, int fieldRate, int fre
     audio_.setMediaType(sound, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(sound.get().pbFormat)));
 }
 
-HRESULT NavigatorFilter::command(PictureChange change, const std::function<nav::Status(nav::Navigator&)>& action,
-                                 HRESULT notAvailable)
+HRESULT NavigatorFilter::command(const std::function<nav::Status(nav::Navigator&)>& action, HRESULT notAvailable)
 {
     // Until the graph first runs, and after a stop that resets, the navigator rests in the
     // stop domain: a command now would be overtaken by first play.
     if (!session_.started()) return VFW_E_DVD_INVALIDDOMAIN;
-    const nav::Status status = session_.withCore([&](nav::Navigator& core) { return action(core); }, nav::Status::InvalidDomain);
-    if (status == nav::Status::Ok && change != PictureChange::None) {
+    // The flush starts with the jump, under the core's lock: a streaming thread reads either
+    // the old place under the old generation or the new place under the new one.
+    bool jumped = false;
+    const nav::Status status = session_.withCore(
+        [&](nav::Navigator& core) {
+            const unsigned before = core.generation();
+            const nav::Status result = action(core);
+            jumped = core.generation() != before && streaming();
+            if (jumped) transport_.beginFlush();
+            return result;
+        },
+        nav::Status::InvalidDomain);
+    if (jumped) {
         std::lock_guard lock(mutex_);
-        if (streaming() && (change == PictureChange::Jump || state_ == State_Paused)) flushDownstream();
+        finishFlush();
     }
     session_.publishEvents();
     return toResult(status, notAvailable);
@@ -209,8 +219,7 @@ HRESULT NavigatorFilter::pauseFromStopped()
 
     // Streams follow the connections' formats, fixed until the next stop.
     if (const auto format = frameFormat(video_)) {
-        painter_ = std::make_unique<FramePainter>(format->width, format->height);
-        videoProducer_ = std::make_unique<VideoProducer>(session_, *painter_, format->width * format->height * 4, format->duration);
+        videoProducer_ = std::make_unique<VideoProducer>(session_, format->width, format->height, format->duration);
         videoWorker_ = std::make_unique<StreamWorker>(transport_, video_, *videoProducer_);
     }
     if (const auto format = waveFormat(audio_)) {
@@ -245,14 +254,15 @@ void NavigatorFilter::stopStreaming()
     audioWorker_.reset();
     videoProducer_.reset();
     audioProducer_.reset();
-    painter_.reset();
     session_.stop();
     state_ = State_Stopped;
 }
 
-void NavigatorFilter::flushDownstream()
+// After the transport's flush began: downstream drops what it queued, and the streaming
+// threads go on once deliveries under way are done.
+void NavigatorFilter::finishFlush()
 {
-    transport_.beginFlush();
+    if (!streaming()) return transport_.endFlush();
     video_.deliverBeginFlush();
     audio_.deliverBeginFlush();
     transport_.waitDeliveriesDone();

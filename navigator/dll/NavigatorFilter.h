@@ -23,7 +23,6 @@
 
 namespace lumanav {
 
-class FramePainter;
 class StreamWorker;
 class VideoProducer;
 class AudioProducer;
@@ -39,8 +38,9 @@ public:
     OutputPin& videoPin() { return video_; }
     OutputPin& audioPin() { return audio_; }
 
-    // Runs a command on the core, brings the picture up to date and tells its events.
-    HRESULT command(PictureChange change, const std::function<nav::Status(nav::Navigator&)>& action,
+    // Runs a command on the core and tells its events; where it moved playback, what is
+    // queued from the old place is dropped.
+    HRESULT command(const std::function<nav::Status(nav::Navigator&)>& action,
                     HRESULT notAvailable = VFW_E_DVD_CMD_CANCELLED);
     DiscSession& session() { return session_; }
     // A point in the video window's client area in the picture's source coordinates.
@@ -82,7 +82,7 @@ private:
     void offerFormats(int width, int height, int fieldRate, int frequency);
     HRESULT pauseFromStopped();
     void stopStreaming();
-    void flushDownstream();
+    void finishFlush();
     bool streaming() const { return state_ != State_Stopped; }
 
     std::mutex mutex_;  // state changes, flushes and graph membership
@@ -98,7 +98,6 @@ private:
     DvdControl control_;
     DvdInfo info_;
 
-    std::unique_ptr<FramePainter> painter_;
     std::unique_ptr<VideoProducer> videoProducer_;
     std::unique_ptr<AudioProducer> audioProducer_;
     std::unique_ptr<StreamWorker> videoWorker_;

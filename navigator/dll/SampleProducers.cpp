@@ -1,27 +1,10 @@
 #include "SampleProducers.h"
 
 #include "DiscSession.h"
-#include "FrameSource.h"
 
 #include <cstring>
 
 namespace lumanav {
-
-VideoProducer::VideoProducer(DiscSession& session, FrameSource& source, long frameBytes, REFERENCE_TIME frameDuration)
-    : session_(session), source_(source), frameBytes_(frameBytes), frameDuration_(frameDuration)
-{
-}
-
-REFERENCE_TIME VideoProducer::produce(IMediaSample& sample)
-{
-    const auto frame = session_.takeFrame(static_cast<double>(frameDuration_) / 10000000.0);
-    session_.publishEvents();
-    BYTE* buffer = nullptr;
-    if (!frame || FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < frameBytes_) return 0;
-    source_.render(*frame, buffer);
-    sample.SetActualDataLength(frameBytes_);
-    return frameDuration_;
-}
 
 long audioBufferBytes(const WAVEFORMATEX& format)
 {
@@ -37,13 +20,24 @@ AudioProducer::AudioProducer(DiscSession& session, const WAVEFORMATEX& format)
 // The audio renderer needs a little in hand to play without gaps.
 REFERENCE_TIME AudioProducer::lead() const { return 5 * bufferDuration_; }
 
-REFERENCE_TIME AudioProducer::produce(IMediaSample& sample)
+SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
+{
+    if (!session_.playing()) return Ready::End;
+    if (!next_) next_ = now;
+    start = *next_;
+    stop = start + bufferDuration_;
+    return Ready::Sample;
+}
+
+bool AudioProducer::fill(IMediaSample& sample)
 {
     BYTE* buffer = nullptr;
-    if (!session_.playing() || FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bufferBytes_) return 0;
+    if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bufferBytes_) return false;
     std::memset(buffer, 0, static_cast<size_t>(bufferBytes_));
     sample.SetActualDataLength(bufferBytes_);
-    return bufferDuration_;
+    return true;
 }
+
+void AudioProducer::consumed() { next_ = next_.value_or(0) + bufferDuration_; }
 
 }  // namespace lumanav

@@ -5,7 +5,14 @@
 
 #include <process.h>
 
+#include <limits>
+
 namespace lumanav {
+namespace {
+
+constexpr REFERENCE_TIME anyTime = std::numeric_limits<REFERENCE_TIME>::max() / 4;
+
+}  // namespace
 
 StreamWorker::StreamWorker(Transport& transport, OutputPin& pin, SampleProducer& producer)
     : transport_(transport), pin_(pin), producer_(producer)
@@ -47,35 +54,44 @@ unsigned __stdcall StreamWorker::threadMain(void* self)
 void StreamWorker::run()
 {
     unsigned generation = transport_.generation();
-    REFERENCE_TIME next = transport_.streamTime();
     bool discontinuity = true;
     bool ended = false;
     for (;;) {
-        const Transport::Wake wake = ended ? transport_.waitForChange(generation)
-                                           : transport_.waitToSend(next, producer_.lead(), generation);
-        if (wake == Transport::Wake::Stopped) break;
-        if (wake == Transport::Wake::Flushed) {
-            // After a jump the pictures restart from now.
-            generation = transport_.generation();
-            next = transport_.streamTime();
-            discontinuity = true;
-            ended = false;
-            continue;
-        }
-        if (ended) continue;
-
-        REFERENCE_TIME duration = 0;
-        const HRESULT hr = sendOne(next, generation, discontinuity, duration);
-        if (hr == S_OK && duration == 0) {
+        REFERENCE_TIME start = 0, stop = 0;
+        SampleProducer::Ready ready = SampleProducer::Ready::End;
+        if (!ended) ready = producer_.prepare(transport_.streamTime(), start, stop);
+        Transport::Wake wake = Transport::Wake::Send;
+        if (ended) {
+            wake = transport_.waitForChange(generation);
+        } else if (ready == SampleProducer::Ready::End) {
             // An end found after a jump the thread has not caught up with yet is told
             // once it has: telling it now would make downstream end twice.
             if (transport_.beginDelivery(generation)) {
                 pin_.deliverEndOfStream();
                 transport_.endDelivery();
                 ended = true;
+                continue;
             }
-        } else if (hr == S_OK) {
-            next += duration;
+            wake = transport_.waitForChange(generation);
+        } else if (ready == SampleProducer::Ready::Wait) {
+            wake = transport_.waitToSend(start, 0, generation);
+        } else {
+            // The first sample of a stretch goes at once: paused, the renderer shows it while
+            // the clock stands; running, it waits there for its time.
+            wake = transport_.waitToSend(start, discontinuity ? anyTime : producer_.lead(), generation);
+        }
+        if (wake == Transport::Wake::Stopped) break;
+        if (wake == Transport::Wake::Flushed) {
+            generation = transport_.generation();
+            producer_.flush();
+            discontinuity = true;
+            ended = false;
+            continue;
+        }
+        if (ended || ready != SampleProducer::Ready::Sample) continue;
+
+        const HRESULT hr = sendOne(start, stop, generation, discontinuity);
+        if (hr == S_OK) {
             discontinuity = false;
         } else if (transport_.waitForChange(generation) == Transport::Wake::Stopped) {
             break;  // downstream refused the sample: nothing to do until the state changes
@@ -84,24 +100,26 @@ void StreamWorker::run()
     transport_.threadEnded();
 }
 
-HRESULT StreamWorker::sendOne(REFERENCE_TIME start, unsigned generation, bool discontinuity, REFERENCE_TIME& duration)
+HRESULT StreamWorker::sendOne(REFERENCE_TIME start, REFERENCE_TIME stop, unsigned generation, bool discontinuity)
 {
     ComPtr<IMediaSample> sample;
     transport_.beginWaitingDownstream();
     HRESULT hr = pin_.getBuffer(sample);
     transport_.endWaitingDownstream();
     if (FAILED(hr)) return hr;
-
-    duration = producer_.produce(*sample.Get());
-    if (duration == 0) return S_OK;
-    REFERENCE_TIME stop = start + duration;
+    if (!producer_.fill(*sample.Get())) {
+        producer_.consumed();
+        return S_OK;
+    }
     sample->SetTime(&start, &stop);
     sample->SetSyncPoint(TRUE);
     sample->SetDiscontinuity(discontinuity ? TRUE : FALSE);
-    // A flush since the sample was made means it shows the past: drop it.
+    // A flush since the sample was readied: the producer's flush decides whether it is of
+    // the past.
     if (!transport_.beginDelivery(generation)) return S_OK;
     hr = pin_.deliver(sample.Get());
     transport_.endDelivery();
+    producer_.consumed();
     return hr;
 }
 

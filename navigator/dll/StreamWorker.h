@@ -1,6 +1,6 @@
 #pragma once
-// One streaming thread per output pin: asks its producer for samples, stamps them with
-// stream times, paces them to the graph's clock and hands them downstream.
+// One streaming thread per output pin: asks its producer for samples, paces them to the
+// graph's clock by the stream times the producer gives them and hands them downstream.
 
 #include "DirectShow.h"
 
@@ -11,11 +11,21 @@ class Transport;
 
 class SampleProducer {
 public:
+    enum class Ready { Sample, Wait, End };
+
     virtual ~SampleProducer() = default;
     // How far ahead of the clock samples may go out.
     virtual REFERENCE_TIME lead() const = 0;
-    // Fills the sample and answers its duration, or 0 at the end of the stream.
-    virtual REFERENCE_TIME produce(IMediaSample& sample) = 0;
+    // Readies the next sample and answers its stream times; `now` is the clock's stream time.
+    // Wait: nothing to send before `start`, ask again then. End: the stream has ended.
+    virtual Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) = 0;
+    // Fills a buffer with the sample readied; false when it cannot.
+    virtual bool fill(IMediaSample& sample) = 0;
+    // The sample readied is done with: downstream took or refused it, or it could not be
+    // filled.
+    virtual void consumed() = 0;
+    // A flush: what the producer holds from before a jump is thrown away.
+    virtual void flush() = 0;
 };
 
 class StreamWorker {
@@ -32,7 +42,7 @@ public:
 private:
     static unsigned __stdcall threadMain(void* self);
     void run();
-    HRESULT sendOne(REFERENCE_TIME start, unsigned generation, bool discontinuity, REFERENCE_TIME& duration);
+    HRESULT sendOne(REFERENCE_TIME start, REFERENCE_TIME stop, unsigned generation, bool discontinuity);
 
     Transport& transport_;
     OutputPin& pin_;

@@ -129,6 +129,29 @@ TEST(Cursor, JumpsLandOnTheVobuOfTheirTimeAndTheToldTimeIsThePictures)
     EXPECT_EQ(v->generation, n->generation());
 }
 
+TEST(Cursor, BackwardTheCursorStepsBackThroughChaptersToTheStartThenPlaysOn)
+{
+    auto n = openSample();
+    ASSERT_EQ(n->playAtTimeInTitle(1, {0, 0, 18, 0}), Status::Ok);
+    ASSERT_EQ(n->playBackwards(4.0), Status::Ok);
+    n->takeEvents();
+    std::vector<double> times;
+    bool chapterTwo = false;
+    while (times.size() < 40) {
+        std::optional<Vobu> v = n->read();
+        ASSERT_TRUE(v);
+        times.push_back(v->time);
+        chapterTwo = chapterTwo || has(n->takeEvents(), event::ChapterStart, 2);
+        if (v->rate > 0) break;
+    }
+    ASSERT_GE(times.size(), 8u);
+    EXPECT_LE(times[0], 18.0);
+    for (std::size_t i = 1; i + 1 < times.size(); ++i) EXPECT_NEAR(times[i - 1] - times[i], 1.6, 0.45);
+    EXPECT_TRUE(chapterTwo);
+    EXPECT_EQ(times.back(), 0.0);
+    EXPECT_EQ(n->rate(), 1.0);
+}
+
 // A copy of the sample disc whose first title's VOB the test may damage.
 struct DamagedSample {
     DamagedSample()

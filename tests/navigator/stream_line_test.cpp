@@ -26,6 +26,11 @@ TEST(StreamLine, VobusFollowOneAnotherWhateverTheirStampsUnlessTheClockIsAhead)
     // A jump: the next VOBU starts at the clock even though the line was further on.
     line.restart();
     EXPECT_EQ(line.begin(90000, 126000, 7), 7);
+    // Scanning four times as fast, a VOBU takes a quarter of its time.
+    line.restart(4.0);
+    EXPECT_EQ(line.begin(90000, 126000, 0), 0);
+    EXPECT_EQ(line.place(99000), 2250);
+    EXPECT_EQ(line.begin(126000, 162000, 0), 9000);
 }
 
 }  // namespace

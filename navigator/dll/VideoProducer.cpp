@@ -1,0 +1,158 @@
+#include "VideoProducer.h"
+
+#include "DiscSession.h"
+
+#include <dvdevcod.h>
+
+#include <algorithm>
+
+namespace lumanav {
+namespace {
+
+// Decoder steps one readying may take before it lets the thread look at the transport again.
+constexpr int maxSteps = 4096;
+// VOBUs whose pictures may still be in the decoder when they come out.
+constexpr std::size_t maxAnchors = 8;
+
+std::int64_t toTicks(REFERENCE_TIME time) { return time * 9 / 1000; }
+REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
+
+}  // namespace
+
+VideoProducer::VideoProducer(DiscSession& session, int width, int height, REFERENCE_TIME frameDuration)
+    : session_(session), width_(width), height_(height), frameDuration_(frameDuration)
+{
+}
+
+SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
+{
+    if (protectedDisc_) return Ready::End;
+    if (session_.frozen()) return idle(now, start);
+    for (int step = 0; !picture_ && step < maxSteps; ++step) {
+        if ((picture_ = decoder_.receive())) break;
+        if (nextPacket_ < packets_.size()) {
+            const media::Packet& packet = packets_[nextPacket_];
+            if (decoder_.send(packet.payload, packet.pts)) ++nextPacket_;
+            continue;
+        }
+        // Backward, VOBUs do not follow one another: each one's picture comes out alone.
+        if (rate_ < 0 && !drained_ && !packets_.empty()) {
+            decoder_.drain();
+            drained_ = true;
+            continue;
+        }
+        if (takeVobu(now)) continue;
+        if (protectedDisc_) return Ready::End;
+        // Nothing more to read for now: the pictures the decoder holds back come out, the
+        // last of them stays on screen through a still.
+        if (!drained_) {
+            decoder_.drain();
+            drained_ = true;
+            continue;
+        }
+        if (!session_.playing()) return Ready::End;
+        return idle(now, start);
+    }
+    if (!picture_) return idle(now, start);
+    idleSince_.reset();
+    start = fromTicks(picture_->pts);
+    stop = start + (picture_->duration > 0 ? fromTicks(picture_->duration) : frameDuration_);
+    return Ready::Sample;
+}
+
+bool VideoProducer::takeVobu(REFERENCE_TIME now)
+{
+    std::optional<nav::Vobu> vobu = session_.read();
+    if (!vobu) return false;
+    if (vobu->generation != generation_ || vobu->rate != rate_) {
+        forget();
+        generation_ = vobu->generation;
+        rate_ = vobu->rate;
+        // Backward, each VOBU shows its intra picture for its own length; forward faster
+        // than twice, pictures others do not refer to are left out.
+        line_.restart(rate_ > 1 ? rate_ : 1.0);
+        decoder_.setSkip(rate_ < 0 || rate_ > 4 ? media::VideoSkip::NonIntra
+                         : rate_ > 2            ? media::VideoSkip::NonReference
+                                                : media::VideoSkip::None);
+    }
+    if (vobu->scrambled) {
+        // Decoding encrypted packs would only show garbage.
+        protectedDisc_ = true;
+        session_.notify(EC_DVD_ERROR, DVD_ERROR_CopyProtectFail, 0);
+        return false;
+    }
+    drained_ = false;
+    // A frame's grace after the clock lets the first picture of a new place arrive in time.
+    const std::int64_t lineStart = line_.begin(vobu->startPtm, vobu->endPtm, toTicks(now + frameDuration_));
+    anchors_.push_back({lineStart, vobu->time, rate_ > 1 ? rate_ : 1.0});
+    if (anchors_.size() > maxAnchors) anchors_.pop_front();
+    sectors_ = std::move(vobu->sectors);
+    packets_.clear();
+    nextPacket_ = 0;
+    media::demux(sectors_, media::Selection{}, packets_);
+    std::erase_if(packets_, [](const media::Packet& p) { return p.stream.kind != media::StreamKind::Video; });
+    for (media::Packet& packet : packets_) {
+        if (packet.pts) packet.pts = line_.place(*packet.pts);
+    }
+    return true;
+}
+
+SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& start)
+{
+    // Stills run on the graph's clock: paused, they wait too.
+    if (idleSince_ && !session_.frozen()) session_.elapse(static_cast<double>(now - *idleSince_) / 10000000.0);
+    idleSince_ = now;
+    session_.publishEvents();
+    start = now + frameDuration_;
+    return Ready::Wait;
+}
+
+bool VideoProducer::fill(IMediaSample& sample)
+{
+    BYTE* buffer = nullptr;
+    const long bytes = width_ * height_ * 4;
+    if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
+    // The renderer's RGB32 is bottom-up: the first row in memory is the picture's last.
+    const std::ptrdiff_t stride = std::ptrdiff_t{width_} * 4;
+    if (!decoder_.convert(buffer + (height_ - 1) * stride, -stride, width_, height_)) return false;
+    sample.SetActualDataLength(bytes);
+    return true;
+}
+
+void VideoProducer::consumed()
+{
+    // A picture already on its way when the navigator paused does not move its time.
+    if (picture_ && !session_.frozen()) session_.presented(generation_, titleTime(picture_->pts));
+    session_.publishEvents();
+    picture_.reset();
+}
+
+void VideoProducer::flush()
+{
+    idleSince_.reset();
+    // A flush after the new place was already read keeps it.
+    if (session_.generation() != generation_) forget();
+}
+
+void VideoProducer::forget()
+{
+    decoder_.flush();
+    picture_.reset();
+    packets_.clear();
+    nextPacket_ = 0;
+    sectors_.clear();
+    drained_ = false;
+    line_.restart(rate_ > 1 ? rate_ : 1.0);
+    anchors_.clear();
+}
+
+double VideoProducer::titleTime(std::int64_t line) const
+{
+    if (anchors_.empty()) return 0;
+    auto after = std::upper_bound(anchors_.begin(), anchors_.end(), line,
+                                  [](std::int64_t at, const Anchor& a) { return at < a.line; });
+    const Anchor& a = after == anchors_.begin() ? *after : *(after - 1);
+    return std::max(0.0, a.time + static_cast<double>(line - a.line) * a.rate / 90000.0);
+}
+
+}  // namespace lumanav

@@ -1,0 +1,61 @@
+#pragma once
+// The disc's pictures for the video pin: VOBUs from the core's reading cursor, their video
+// packets decoded, each picture stamped from its time stamp on one continuous line of stream
+// time and converted into the renderer's bottom-up RGB32 buffer. Holds one VOBU of packets
+// and one picture: the queues downstream are the renderer's.
+
+#include "StreamWorker.h"
+#include "core/StreamLine.h"
+#include "media/Demux.h"
+#include "media/VideoDecoder.h"
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace lumanav {
+
+class DiscSession;
+
+class VideoProducer final : public SampleProducer {
+public:
+    VideoProducer(DiscSession& session, int width, int height, REFERENCE_TIME frameDuration);
+    REFERENCE_TIME lead() const override { return frameDuration_; }
+    Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) override;
+    bool fill(IMediaSample& sample) override;
+    void consumed() override;
+    void flush() override;
+
+private:
+    // Where a VOBU went on the line, to tell the title time of its pictures.
+    struct Anchor {
+        std::int64_t line = 0;
+        double time = 0;
+        double rate = 1.0;  // title seconds per second of the line
+    };
+
+    bool takeVobu(REFERENCE_TIME now);
+    Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
+    void forget();
+    double titleTime(std::int64_t line) const;
+
+    DiscSession& session_;
+    const int width_;
+    const int height_;
+    const REFERENCE_TIME frameDuration_;
+
+    media::VideoDecoder decoder_;
+    nav::StreamLine line_;
+    unsigned generation_ = 0;  // the core's, of what is held
+    double rate_ = 1.0;
+    std::vector<std::uint8_t> sectors_;
+    std::vector<media::Packet> packets_;  // of sectors_
+    std::size_t nextPacket_ = 0;
+    bool drained_ = false;
+    bool protectedDisc_ = false;
+    std::deque<Anchor> anchors_;
+    std::optional<media::Picture> picture_;
+    std::optional<REFERENCE_TIME> idleSince_;  // while a still holds or the navigator pauses
+};
+
+}  // namespace lumanav
