@@ -587,6 +587,35 @@ int Navigator::currentButton() const
     return playback_->button();
 }
 
+Overlay Navigator::overlay() const
+{
+    Overlay o;
+    const Pgc* pgc = playback_->pgc();
+    if (!pgc) return o;
+    o.palette = pgc->palette;
+    // Menus show their own stream, forced; titles the one chosen, for the title's shape.
+    int logical = 0;
+    if (playback_->domain() == Domain::Title) {
+        SubpictureState chosen = currentSubpicture();
+        logical = chosen.current;
+        o.shown = !chosen.disabled;
+    }
+    const SubpictureStreamControl& control = pgc->subpictureControl[logical];
+    if (control.available) o.stream = videoAttributes().aspectX == 16 ? control.streamWide : control.stream4x3;
+    else if (playback_->domain() != Domain::Title) o.stream = 0;
+    int b = playback_->button();
+    if (b == 0) return o;
+    const MenuButton& button = playback_->buttons()[b - 1];
+    const NavPack& pack = playback_->navPack();
+    o.button = true;
+    o.rect = button.rect;
+    if (button.colours >= 1 && button.colours <= 3) {
+        const ButtonColours& c = pack.buttonColours[button.colours - 1];
+        o.colours = playback_->activatedButton() == b ? c.action : c.selection;
+    }
+    return o;
+}
+
 std::uint32_t Navigator::prohibitedUops() const
 {
     return playback_->prohibitedUops();

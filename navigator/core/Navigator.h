@@ -3,6 +3,7 @@
 // of events, with numbers that map one to one onto the platform's DVD interfaces.
 // Not thread-safe: the caller serialises every call.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -165,6 +166,16 @@ struct FrameInfo {
     int width = 720, height = 480;
 };
 
+// What the pictures show over them: a subpicture stream and the highlighted button.
+struct Overlay {
+    int stream = -1;     // physical subpicture stream, -1 = none
+    bool shown = false;  // the user's choice; forced subpictures show either way
+    std::array<std::uint32_t, 16> palette{};  // the program chain's colours, 0x00YYCrCb
+    bool button = false;
+    Rect rect;                  // of the highlighted button
+    std::uint32_t colours = 0;  // its colour entry: selection, or action once activated
+};
+
 class Navigator;
 
 struct OpenResult {
@@ -241,6 +252,7 @@ public:
     SubpictureInfo subpictureAttributes(int stream) const;
     std::vector<Button> buttons() const;
     int currentButton() const;             // 0 = none
+    Overlay overlay() const;
     std::uint32_t prohibitedUops() const;  // the disc's user-operation bits, set = prohibited
     double rate() const;
     FrameInfo frame() const;

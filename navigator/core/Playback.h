@@ -76,6 +76,7 @@ public:
     bool hasResumePoint() const { return resume_.has_value(); }
     bool inAngleBlock() const;
     const std::vector<MenuButton>& buttons() const { return navPack_.buttons; }
+    const NavPack& navPack() const { return navPack_; }
     // The highlighted button; a register naming none of the buttons highlights the first.
     int button() const;
     int activatedButton() const { return activated_; }

@@ -67,6 +67,12 @@ void DiscSession::presented(unsigned generation, double seconds)
     if (core_) core_->presented(generation, seconds);
 }
 
+nav::Overlay DiscSession::overlay() const
+{
+    std::lock_guard lock(coreMutex_);
+    return core_ ? core_->overlay() : nav::Overlay{};
+}
+
 void DiscSession::elapse(double seconds)
 {
     std::lock_guard lock(coreMutex_);

@@ -41,6 +41,7 @@ public:
     unsigned generation() const;
     void presented(unsigned generation, double seconds);
     void elapse(double seconds);
+    nav::Overlay overlay() const;
     bool playing() const;
     // Navigation-level pause: the picture and time stand still.
     void setFrozen(bool frozen);

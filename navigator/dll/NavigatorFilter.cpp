@@ -113,6 +113,13 @@ HRESULT NavigatorFilter::command(const std::function<nav::Status(nav::Navigator&
     if (jumped) {
         std::lock_guard lock(mutex_);
         finishFlush();
+    } else if (status == nav::Status::Ok) {
+        // Paused, the picture shows a new highlight or subpicture at once.
+        std::lock_guard lock(mutex_);
+        if (state_ == State_Paused) {
+            transport_.beginFlush();
+            finishFlush();
+        }
     }
     session_.publishEvents();
     return toResult(status, notAvailable);

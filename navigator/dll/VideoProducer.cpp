@@ -5,6 +5,7 @@
 #include <dvdevcod.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace lumanav {
 namespace {
@@ -27,6 +28,11 @@ VideoProducer::VideoProducer(DiscSession& session, int width, int height, REFERE
 SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
     if (protectedDisc_) return Ready::End;
+    if (redraw_) {
+        start = now;
+        stop = now + frameDuration_;
+        return Ready::Sample;
+    }
     if (session_.frozen()) return idle(now, start);
     for (int step = 0; !picture_ && step < maxSteps; ++step) {
         if ((picture_ = decoder_.receive())) break;
@@ -89,11 +95,14 @@ bool VideoProducer::takeVobu(REFERENCE_TIME now)
     sectors_ = std::move(vobu->sectors);
     packets_.clear();
     nextPacket_ = 0;
-    media::demux(sectors_, media::Selection{}, packets_);
-    std::erase_if(packets_, [](const media::Packet& p) { return p.stream.kind != media::StreamKind::Video; });
+    media::Selection selection;
+    if (const int stream = session_.overlay().stream; stream >= 0) selection.subpicture = stream;
+    media::demux(sectors_, selection, packets_);
     for (media::Packet& packet : packets_) {
         if (packet.pts) packet.pts = line_.place(*packet.pts);
+        if (packet.stream.kind == media::StreamKind::Subpicture) subpictures_.push(packet.payload, packet.pts);
     }
+    std::erase_if(packets_, [](const media::Packet& p) { return p.stream.kind != media::StreamKind::Video; });
     return true;
 }
 
@@ -114,13 +123,38 @@ bool VideoProducer::fill(IMediaSample& sample)
     if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
     // The renderer's RGB32 is bottom-up: the first row in memory is the picture's last.
     const std::ptrdiff_t stride = std::ptrdiff_t{width_} * 4;
-    if (!decoder_.convert(buffer + (height_ - 1) * stride, -stride, width_, height_)) return false;
+    if (redraw_) {
+        std::copy(menuPicture_.begin(), menuPicture_.end(), buffer);
+        drawOverlay(buffer, menuPts_);
+    } else {
+        if (!decoder_.convert(buffer + (height_ - 1) * stride, -stride, width_, height_)) return false;
+        drawOverlay(buffer, picture_->pts);
+    }
     sample.SetActualDataLength(bytes);
     return true;
 }
 
+void VideoProducer::drawOverlay(std::uint8_t* buffer, std::int64_t pts)
+{
+    const nav::Overlay overlay = session_.overlay();
+    const std::size_t bytes = std::size_t{4} * width_ * height_;
+    if (overlay.button && buffer != menuPicture_.data() && !redraw_) {
+        menuPicture_.assign(buffer, buffer + bytes);
+        menuPts_ = pts;
+    }
+    subpictures_.setShown(overlay.shown);
+    const media::SubpicturePhase* phase = subpictures_.at(pts);
+    if (!phase) return;
+    const std::ptrdiff_t stride = std::ptrdiff_t{width_} * 4;
+    const media::PictureView view{buffer + (height_ - 1) * stride, width_, height_, -stride};
+    const media::Highlight highlight{{overlay.rect.left, overlay.rect.top, overlay.rect.right, overlay.rect.bottom},
+                                     media::colourSet(overlay.colours)};
+    media::blend(view, *phase, overlay.palette, overlay.button && overlay.colours ? &highlight : nullptr);
+}
+
 void VideoProducer::consumed()
 {
+    if (std::exchange(redraw_, false)) return;
     // A picture already on its way when the navigator paused does not move its time.
     if (picture_ && !session_.frozen()) session_.presented(generation_, titleTime(picture_->pts));
     session_.publishEvents();
@@ -130,8 +164,10 @@ void VideoProducer::consumed()
 void VideoProducer::flush()
 {
     idleSince_.reset();
-    // A flush after the new place was already read keeps it.
+    // A flush after the new place was already read keeps it; one without a jump shows the
+    // menu's picture again with what changed over it.
     if (session_.generation() != generation_) forget();
+    else redraw_ = !menuPicture_.empty();
 }
 
 void VideoProducer::forget()
@@ -144,6 +180,9 @@ void VideoProducer::forget()
     drained_ = false;
     line_.restart(rate_ > 1 ? rate_ : 1.0);
     anchors_.clear();
+    subpictures_.flush();
+    menuPicture_.clear();
+    redraw_ = false;
 }
 
 double VideoProducer::titleTime(std::int64_t line) const

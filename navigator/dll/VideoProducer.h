@@ -1,12 +1,14 @@
 #pragma once
 // The disc's pictures for the video pin: VOBUs from the core's reading cursor, their video
 // packets decoded, each picture stamped from its time stamp on one continuous line of stream
-// time and converted into the renderer's bottom-up RGB32 buffer. Holds one VOBU of packets
-// and one picture: the queues downstream are the renderer's.
+// time, converted into the renderer's bottom-up RGB32 buffer and the subpicture and menu
+// highlight drawn over it. Holds one VOBU of packets and one picture: the queues downstream
+// are the renderer's.
 
 #include "StreamWorker.h"
 #include "core/StreamLine.h"
 #include "media/Demux.h"
+#include "media/Overlay.h"
 #include "media/VideoDecoder.h"
 
 #include <deque>
@@ -35,6 +37,7 @@ private:
     };
 
     bool takeVobu(REFERENCE_TIME now);
+    void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
     Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
     void forget();
     double titleTime(std::int64_t line) const;
@@ -55,6 +58,11 @@ private:
     bool protectedDisc_ = false;
     std::deque<Anchor> anchors_;
     std::optional<media::Picture> picture_;
+    media::SubpictureTrack subpictures_;
+    // A menu's last picture as decoded, so a new highlight shows at once while paused.
+    std::vector<std::uint8_t> menuPicture_;
+    std::int64_t menuPts_ = 0;
+    bool redraw_ = false;
     std::optional<REFERENCE_TIME> idleSince_;  // while a still holds or the navigator pauses
 };
 

@@ -174,16 +174,21 @@ std::vector<COLORREF> currentPicture(IBasicVideo& video, long& width, long& heig
     return picture;
 }
 
-// Waits for the held picture to show the selected button's fill inside `filled` and the
-// background inside `plain`.
-bool showsSelection(IBasicVideo& video, POINT filled, POINT plain)
+// Waits for the held picture to show the selected button's highlight at `lit` and the
+// background at `plain`; the disc's pictures are compressed, so colours are compared loosely.
+bool showsSelection(IBasicVideo& video, POINT lit, POINT plain)
 {
+    const auto distance = [](COLORREF a, COLORREF b) {
+        return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+               std::abs(GetBValue(a) - GetBValue(b));
+    };
     for (int attempt = 0; attempt < 200; ++attempt) {
         long width = 0, height = 0;
         const std::vector<COLORREF> picture = currentPicture(video, width, height);
         if (!picture.empty()) {
             const COLORREF background = picture[10 * width + 10];
-            if (picture[filled.y * width + filled.x] != background && picture[plain.y * width + plain.x] == background)
+            if (distance(picture[lit.y * width + lit.x], background) > 120 &&
+                distance(picture[plain.y * width + plain.x], background) < 40)
                 return true;
         }
         pumpMessages(20);
@@ -202,8 +207,8 @@ TEST_F(Navigation, APausedMenuShowsANewSelectionAtOnce)
     ComPtr<IBasicVideo> video;
     ASSERT_EQ(S_OK, playback->builder->GetDvdInterface(IID_IBasicVideo, reinterpret_cast<void**>(video.GetAddressOf())));
 
-    // Points inside each button, clear of its label.
-    const POINT first{130, 205}, second{130, 325};
+    // Points on each button's highlight frame, clear of its face.
+    const POINT first{118, 230}, second{118, 350};
     ASSERT_EQ(S_OK, dvd->SelectButton(1));
     EXPECT_TRUE(showsSelection(*video.Get(), first, second));
     ASSERT_EQ(S_OK, dvd->SelectButton(2));
