@@ -103,6 +103,7 @@ public:
     void FilterGraphDVDTitleChange(int title);
     void FilterGraphDVDChapterStart(int chapter);
     void FilterGraphDVDMenuDomain();
+    void FilterGraphDVDTitleDomain();
     void PrevChapterButtonClick();
     void NextChapterButtonClick();
     int GetCurrentTitle();

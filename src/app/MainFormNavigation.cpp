@@ -45,8 +45,19 @@ void TMainForm::ClearTitleDisplay()
     TitleLabel.SetCaption(L"Title: ");
     ChapterLabel.SetCaption(L"Chapter:");
     TimeLabel.SetCaption(L"TimeLabel");
-    TitleLength = {};
-    dsTrackbar.SetMax(0);
+}
+
+// Back in a title after a menu: when it is the title that was playing, the navigator tells no
+// title change, and the labels come from where it plays.
+void TMainForm::FilterGraphDVDTitleDomain()
+{
+    DVD_PLAYBACK_LOCATION2 location{};
+    FilterGraph.Get<IDvdInfo2>()->GetCurrentLocation(&location);
+    if (location.TitleNum == 0)
+        return;
+    TitleLabel.SetCaption(L"Title:  " + std::to_wstring(location.TitleNum));
+    if (location.ChapterNum != 0)
+        ChapterLabel.SetCaption(L"Chapter: " + std::to_wstring(location.ChapterNum));
 }
 
 void TMainForm::PrevChapterButtonClick()
