@@ -144,3 +144,21 @@ TEST(Picture, DoubleClickOffTheMenuButtonsLeavesTheMenu)
     EXPECT_EQ(bar.TitleText(), L"Title: ");
     EXPECT_TRUE(player.Close());
 }
+
+// In the disc's menu the arrows move the highlight and Enter activates it: the menu's first
+// button is highlighted at first, the second one plays title 2.
+TEST(Picture, ArrowsAndEnterWorkTheDiscMenu)
+{
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+    bar.Press(tbPlay);
+    ASSERT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
+    Sleep(1500);
+    MoveVideoAside(player);
+    Click(PicturePoint(player.VideoWindow(), 40, 500));  // off the buttons: the keys go to the picture
+    PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return bar.TitleText() == L"Title:  2"; }));
+    EXPECT_TRUE(player.Close());
+}
