@@ -1,0 +1,106 @@
+// The disc's own pictures through the platform's renderer: the frame counter the test discs
+// carry in every picture, read back from the screen, against the time the navigator tells.
+#include "PlaybackTest.h"
+
+#include "FrameMarks.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace navtest {
+namespace {
+
+constexpr double framesPerSecond = 25;  // the sample disc is PAL
+
+// The frame number in the picture on screen, and the navigator's time read right after it,
+// in seconds of the title. The screen, because the renderer hands out its own picture only
+// while it holds a sample paused.
+struct Moment {
+    std::optional<mediatest::FrameMarks> marks;
+    double told = 0;
+};
+
+Moment readMoment(HWND window, IDvdInfo2& info)
+{
+    Moment moment;
+    RECT area{};
+    GetWindowRect(window, &area);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC copy = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(copy, bitmap);
+    const bool copied = bits && BitBlt(copy, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    DVD_PLAYBACK_LOCATION2 location{};
+    info.GetCurrentLocation(&location);
+    const DVD_HMSF_TIMECODE& t = location.TimeCode;
+    moment.told = t.bHours * 3600.0 + t.bMinutes * 60.0 + t.bSeconds + t.bFrames / framesPerSecond;
+    if (copied) moment.marks = mediatest::readFrameMarks(static_cast<const std::uint8_t*>(bits), std::ptrdiff_t{width} * 4, width, height);
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return moment;
+}
+
+class Pictures : public Playback {
+protected:
+    void SetUp() override
+    {
+        Playback::SetUp();
+        ComPtr<IVideoWindow> video = playback->videoWindow();
+        ASSERT_TRUE(video);
+        OAHWND owner = 0;
+        ASSERT_EQ(S_OK, video->get_Owner(&owner));
+        host = reinterpret_cast<HWND>(owner);
+        ShowWindow(host, SW_SHOWNOACTIVATE);
+        video->SetWindowPosition(0, 0, 720, 576);
+        video->put_Visible(OATRUE);
+    }
+
+    Moment moment() { return readMoment(host, *info.Get()); }
+
+    // The largest difference between the picture's frame and the time told over a while.
+    double worstDisagreement(int samples)
+    {
+        double worst = 0;
+        int read = 0;
+        for (int i = 0; i < samples; ++i) {
+            pumpMessages(250);
+            const Moment m = moment();
+            if (!m.marks) continue;
+            ++read;
+            worst = std::max(worst, std::abs(m.marks->frame / framesPerSecond - m.told));
+        }
+        EXPECT_GT(read, samples / 2) << "pictures without a readable frame counter";
+        return worst;
+    }
+
+    HWND host = nullptr;
+};
+
+TEST_F(Pictures, TheTimeToldIsThatOfThePictureShownAndTimeSearchesLandWhereTheySay)
+{
+    playTitleOneTo(2);
+    double worst = worstDisagreement(12);
+    std::printf("picture and time told differ by %.3f s at most while playing\n", worst);
+    EXPECT_LT(worst, 0.2);
+
+    DVD_HMSF_TIMECODE at{0, 0, 20, 0};
+    ASSERT_EQ(S_OK, dvd->PlayAtTimeInTitle(1, &at, DVD_CMD_FLAG_Flush, nullptr));
+    pumpMessages(300);
+    const Moment landed = moment();
+    ASSERT_TRUE(landed.marks);
+    EXPECT_NEAR(landed.marks->frame / framesPerSecond, 20.3, 0.35);
+    EXPECT_EQ(landed.marks->colour, 2) << "title 1's third chapter";
+    worst = worstDisagreement(8);
+    std::printf("and %.3f s after the time search\n", worst);
+    EXPECT_LT(worst, 0.2);
+}
+
+}  // namespace
+}  // namespace navtest
