@@ -65,6 +65,32 @@ void ControlBar::PressArrow(ToolIndex button) const
     Click({rect.right - 4, (rect.top + rect.bottom) / 2});
 }
 
+void ControlBar::DragSeekThumbTo(int x) const
+{
+    const RECT channel = ScreenRect(seek_);
+    const int thumbX = channel.left + 10 + (channel.right - channel.left - 20) * SliderPosition(seek_) / SliderMax(seek_);
+    const int y = (channel.top + channel.bottom) / 2;
+    MoveTo({thumbX, y});
+    INPUT press{};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &press, sizeof press);
+    const int step = x < thumbX ? -10 : 10;
+    for (int at = thumbX; (x - at) * step > 0; at += step) MoveTo({at, y});
+    MoveTo({x, y});
+    INPUT release = press;
+    release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &release, sizeof release);
+}
+
+HWND RendererWindow(const Player& player)
+{
+    if (HWND inside = ChildWithText(player.VideoWindow(), L"wine_quartz_window", L"VideoWindow")) return inside;
+    for (HWND window : player.TopLevelWindows())
+        if (Text(window) == L"VideoWindow" && IsWindowVisible(window)) return window;
+    return nullptr;
+}
+
 POINT PicturePoint(HWND videoWindow, int x, int y)
 {
     RECT client{};

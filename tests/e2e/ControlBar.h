@@ -33,6 +33,8 @@ public:
 
     void Press(ToolIndex button) const;
     void PressArrow(ToolIndex button) const; // the drop-down arrow of Play or Eject
+    // Drags the seek bar's thumb to screen column x with the mouse, as a person would.
+    void DragSeekThumbTo(int x) const;
 
 private:
     std::wstring LabelStarting(const std::wstring& prefix) const;
@@ -45,6 +47,8 @@ private:
 void PlayFirstTitle(const Player& player, const ControlBar& bar);
 // Moves the video window, once sized to the sample disc's 4:3 pictures, off the control bar.
 void MoveVideoAside(const Player& player);
+// The renderer's window: inside the video window while windowed, on its own in full screen.
+HWND RendererWindow(const Player& player);
 // The point of the video window over a point of the picture's 720 × 576 source.
 POINT PicturePoint(HWND videoWindow, int x, int y);
 

@@ -320,6 +320,36 @@ std::wstring AllStaticText(HWND window)
     return all;
 }
 
+Capture CaptureClient(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    Capture capture{client.right, client.bottom, {}};
+    if (capture.width <= 0 || capture.height <= 0) return capture;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = capture.width;
+    info.bmiHeader.biHeight = -capture.height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(memory, old);
+    GdiFlush();
+    const auto* first = static_cast<const unsigned char*>(bits);
+    capture.bgra.assign(first, first + size_t(capture.width) * capture.height * 4);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return capture;
+}
+
 std::string Screenshot(const std::string& name)
 {
     const char* folder = std::getenv("LUMADISC_SHOTS");

@@ -23,6 +23,7 @@ public:
     HWND VideoWindow() const;            // the other visible top-level window, once shown
     std::vector<HWND> TopLevelWindows() const;
     bool Running() const;
+    HANDLE Process() const { return process_.hProcess; }
     // Closes the player as a person would (the control bar's close box) and waits for it to end.
     bool Close(DWORD timeoutMs = 15000);
 
@@ -62,6 +63,13 @@ void ChoosePopupItem(int index);
 HWND WaitForDialog(const Player& player, const std::wstring& caption, DWORD timeoutMs = 10000);
 // Every static text of a window, joined by newlines.
 std::wstring AllStaticText(HWND window);
+
+// What the screen shows inside a window's client area, as BGRA rows from the top.
+struct Capture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> bgra;
+};
+Capture CaptureClient(HWND window);
 
 // Saves the whole screen as a BMP in the screenshot folder and returns its path.
 std::string Screenshot(const std::string& name);

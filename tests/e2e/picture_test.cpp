@@ -6,18 +6,9 @@ using namespace e2e;
 
 namespace {
 
-// The renderer's window: inside the video window while windowed, on its own in full screen.
-HWND Picture(const Player& player)
-{
-    if (HWND inside = ChildWithText(player.VideoWindow(), L"wine_quartz_window", L"VideoWindow")) return inside;
-    for (HWND window : player.TopLevelWindows())
-        if (Text(window) == L"VideoWindow" && IsWindowVisible(window)) return window;
-    return nullptr;
-}
-
 bool Detached(const Player& player)
 {
-    HWND picture = Picture(player);
+    HWND picture = RendererWindow(player);
     return picture && GetAncestor(picture, GA_PARENT) == GetDesktopWindow();
 }
 
@@ -67,24 +58,24 @@ void CheckShape(const Player& player, int x, int y, const std::string& name)
     HWND video = player.VideoWindow();
     const int width = (576 * x + y / 2) / y;
     ASSERT_TRUE(WaitFor([&] { return ClientIs(video, width, 576); })) << name;
-    ASSERT_TRUE(WaitFor([&] { return Picture(player) != nullptr; }));
-    EXPECT_EQ(Show(InClient(Picture(player), video)), Show({0, 0, width, 576})) << name;
+    ASSERT_TRUE(WaitFor([&] { return RendererWindow(player) != nullptr; }));
+    EXPECT_EQ(Show(InClient(RendererWindow(player), video)), Show({0, 0, width, 576})) << name;
     Screenshot(name + "-windowed");
 
     ClientSize(video, 1100, 576);
-    EXPECT_TRUE(WaitFor([&] { return Show(InClient(Picture(player), video)) == Fitted(1100, 576, x, y); }))
-        << name << ": " << Show(InClient(Picture(player), video));
+    EXPECT_TRUE(WaitFor([&] { return Show(InClient(RendererWindow(player), video)) == Fitted(1100, 576, x, y); }))
+        << name << ": " << Show(InClient(RendererWindow(player), video));
     ClientSize(video, width, 576);
 
     DoubleClick(PicturePoint(video, 360, 500));
     ASSERT_TRUE(WaitFor([&] { return Detached(player); }));
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_TRUE(WaitFor([&] { return Show(ScreenRect(Picture(player))) == Fitted(screenWidth, screenHeight, x, y); }))
-        << name << ": " << Show(ScreenRect(Picture(player)));
+    EXPECT_TRUE(WaitFor([&] { return Show(ScreenRect(RendererWindow(player))) == Fitted(screenWidth, screenHeight, x, y); }))
+        << name << ": " << Show(ScreenRect(RendererWindow(player)));
     Sleep(500);
     Screenshot(name + "-fullscreen");
     // The bars are black, whatever lay there before.
-    const RECT picture = ScreenRect(Picture(player));
+    const RECT picture = ScreenRect(RendererWindow(player));
     HDC screen = GetDC(nullptr);
     if (picture.top > 0) {
         EXPECT_EQ(GetPixel(screen, screenWidth / 2, picture.top / 2) & 0xFFFFFF, 0u) << name;

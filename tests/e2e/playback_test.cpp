@@ -50,21 +50,8 @@ TEST(Playback, ChapterStepsChapterMenuAndSeekBar)
 
     // Drag the seek bar's thumb to the middle of its channel: playback jumps there.
     const int length = SliderMax(bar.SeekBar());
-    RECT channel = ScreenRect(bar.SeekBar());
-    const int thumbX = channel.left + 10 + (channel.right - channel.left - 20) *
-                                              SliderPosition(bar.SeekBar()) / length;
-    const int y = (channel.top + channel.bottom) / 2;
-    MoveTo({thumbX, y});
-    INPUT press{};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &press, sizeof press);
-    const int middleX = (channel.left + channel.right) / 2;
-    for (int x = thumbX; x > middleX; x -= 10) MoveTo({x, y});
-    MoveTo({middleX, y});
-    INPUT release = press;
-    release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &release, sizeof release);
+    const RECT channel = ScreenRect(bar.SeekBar());
+    bar.DragSeekThumbTo((channel.left + channel.right) / 2);
 
     EXPECT_TRUE(WaitFor([&] {
         const int elapsed = bar.ElapsedSeconds();
