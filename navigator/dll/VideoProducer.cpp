@@ -71,7 +71,9 @@ bool VideoProducer::takeVobu(REFERENCE_TIME now)
     std::optional<nav::Vobu> vobu = session_.read();
     if (!vobu) return false;
     if (vobu->generation != generation_ || vobu->rate != rate_) {
-        forget();
+        // A new speed where playback is starts the pictures afresh; the subtitle showing stays.
+        if (vobu->generation != generation_) forget();
+        else forgetPictures();
         generation_ = vobu->generation;
         rate_ = vobu->rate;
         // Backward, each VOBU shows its intra picture for its own length; forward faster
@@ -172,6 +174,14 @@ void VideoProducer::flush()
 
 void VideoProducer::forget()
 {
+    forgetPictures();
+    subpictures_.flush();
+    menuPicture_.clear();
+    redraw_ = false;
+}
+
+void VideoProducer::forgetPictures()
+{
     decoder_.flush();
     picture_.reset();
     packets_.clear();
@@ -180,9 +190,6 @@ void VideoProducer::forget()
     drained_ = false;
     line_.restart(rate_ > 1 ? rate_ : 1.0);
     anchors_.clear();
-    subpictures_.flush();
-    menuPicture_.clear();
-    redraw_ = false;
 }
 
 double VideoProducer::titleTime(std::int64_t line) const

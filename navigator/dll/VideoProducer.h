@@ -40,6 +40,7 @@ private:
     void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
     Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
     void forget();
+    void forgetPictures();
     double titleTime(std::int64_t line) const;
 
     DiscSession& session_;

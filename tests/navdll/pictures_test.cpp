@@ -19,6 +19,7 @@ constexpr double framesPerSecond = 25;  // the sample disc is PAL
 struct Moment {
     std::optional<mediatest::FrameMarks> marks;
     double told = 0;
+    bool subtitle = false;  // the sample disc's first subtitle, a white box low in the picture
 };
 
 Moment readMoment(HWND window, IDvdInfo2& info)
@@ -39,7 +40,12 @@ Moment readMoment(HWND window, IDvdInfo2& info)
     info.GetCurrentLocation(&location);
     const DVD_HMSF_TIMECODE& t = location.TimeCode;
     moment.told = t.bHours * 3600.0 + t.bMinutes * 60.0 + t.bSeconds + t.bFrames / framesPerSecond;
-    if (copied) moment.marks = mediatest::readFrameMarks(static_cast<const std::uint8_t*>(bits), std::ptrdiff_t{width} * 4, width, height);
+    if (copied) {
+        const auto* pixels = static_cast<const std::uint8_t*>(bits);
+        moment.marks = mediatest::readFrameMarks(pixels, std::ptrdiff_t{width} * 4, width, height);
+        const std::uint8_t* box = pixels + (std::ptrdiff_t{500} * width + 360) * 4;
+        moment.subtitle = height > 500 && width > 360 && box[0] > 220 && box[1] > 220 && box[2] > 220;
+    }
     SelectObject(copy, old);
     DeleteObject(bitmap);
     DeleteDC(copy);
@@ -100,6 +106,24 @@ TEST_F(Pictures, TheTimeToldIsThatOfThePictureShownAndTimeSearchesLandWhereTheyS
     worst = worstDisagreement(8);
     std::printf("and %.3f s after the time search\n", worst);
     EXPECT_LT(worst, 0.2);
+}
+
+TEST_F(Pictures, ASubtitleShowsOverThePictureAndStaysWhenTheSpeedChanges)
+{
+    playTitleOneTo(1);
+    ASSERT_EQ(S_OK, dvd->SelectSubpictureStream(0, DVD_CMD_FLAG_None, nullptr));
+    ASSERT_EQ(S_OK, dvd->SetSubpictureState(TRUE, DVD_CMD_FLAG_None, nullptr));
+    pumpMessages(800);
+    EXPECT_TRUE(moment().subtitle);
+    ASSERT_EQ(S_OK, dvd->PlayForwards(2.0, DVD_CMD_FLAG_None, nullptr));
+    pumpMessages(300);
+    const Moment fast = moment();
+    ASSERT_TRUE(fast.marks);
+    ASSERT_LT(fast.marks->frame, 5 * 25) << "the subtitle ends at five seconds";
+    EXPECT_TRUE(fast.subtitle);
+    ASSERT_EQ(S_OK, dvd->SetSubpictureState(FALSE, DVD_CMD_FLAG_None, nullptr));
+    pumpMessages(200);
+    EXPECT_FALSE(moment().subtitle);
 }
 
 }  // namespace
