@@ -11,7 +11,7 @@ logged setup tools/setup.sh || exit 1
 stage "FFmpeg for the navigator: built once from Debian's source package (about three minutes)"
 logged ffmpeg tools/ffmpeg.sh || exit 1
 stage "Building the player and the navigator DLL (first time about three minutes)"
-logged build tools/build.sh lumadisc lumanav || exit 1
+logged build tools/build.sh lumadisc lumanav present_drive || exit 1
 cleanup() { stop_wine; stop_display; }
 trap cleanup EXIT
 start_display || exit 1

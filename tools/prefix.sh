@@ -18,6 +18,11 @@ if has_window_manager; then
 else
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 fi
+# Wine looks for its own fonts where Debian does not put them: the prefix gets Marlett among its
+# system fonts, or caption buttons show letters instead of their symbols.
+marlett=/usr/share/wine/fonts/marlett.ttf
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -f "$marlett" ] && [ ! -f "$fonts/marlett.ttf" ]; then mkdir -p "$fonts" && cp "$marlett" "$fonts/"; fi
 dll="$BUILD/win/navigator/dll/lumanav.dll"
 if [ -f "$dll" ]; then
   wine regsvr32 /s "$(winepath -w "$dll")" >/dev/null 2>&1 || echo "warning: navigator registration failed" >&2

@@ -113,6 +113,7 @@ protected:
 
 private:
     void Center();
+    void SetProgramIcon();
     void SetOuterSize(int width, int height);
 
     FormPosition position_;

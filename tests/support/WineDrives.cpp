@@ -1,82 +1,13 @@
 #include "support/WineDrives.h"
 
-#include <winioctl.h>
+#include "WineMountManager.h"
 
 #include <algorithm>
-#include <cstring>
-#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
 namespace {
-
-// Wine's unix-drive request of the mount manager; not part of any Windows SDK.
-constexpr DWORD MountManagerType = 'm';
-constexpr DWORD SetUnixDrive = CTL_CODE(MountManagerType, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
-constexpr DWORD QueryUnixDrive = CTL_CODE(MountManagerType, 33, METHOD_BUFFERED, FILE_READ_ACCESS);
-
-struct UnixDrive {
-    ULONG size;
-    ULONG type;
-    ULONG fsType;
-    DWORD serial;
-    ULONGLONG unixDevice;
-    WCHAR letter;
-    USHORT mountPointOffset;  // a zero-terminated unix path, in bytes from the start
-    USHORT deviceOffset;
-    USHORT labelOffset;
-};
-
-class MountManager {
-public:
-    MountManager()
-        : handle_(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-    }
-    ~MountManager()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    MountManager(const MountManager&) = delete;
-    MountManager& operator=(const MountManager&) = delete;
-
-    bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-    bool Query(wchar_t letter) const
-    {
-        UnixDrive request = {};
-        request.size = sizeof request;
-        request.letter = static_cast<WCHAR>(towlower(letter));
-        char answer[1024];
-        DWORD returned = 0;
-        return DeviceIoControl(handle_, QueryUnixDrive, &request, sizeof request, answer, sizeof answer, &returned,
-                               nullptr) ||
-               GetLastError() == ERROR_MORE_DATA;
-    }
-
-    // An empty mount point takes the drive away.
-    bool Set(wchar_t letter, UINT type, const std::string& mountPoint) const
-    {
-        std::vector<char> buffer(sizeof(UnixDrive) + mountPoint.size() + 1, '\0');
-        UnixDrive request = {};
-        request.size = static_cast<ULONG>(buffer.size());
-        request.type = type;
-        request.letter = static_cast<WCHAR>(towlower(letter));
-        if (!mountPoint.empty()) {
-            request.mountPointOffset = sizeof(UnixDrive);
-            std::memcpy(buffer.data() + sizeof(UnixDrive), mountPoint.c_str(), mountPoint.size() + 1);
-        }
-        std::memcpy(buffer.data(), &request, sizeof request);
-        DWORD returned = 0;
-        return DeviceIoControl(handle_, SetUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, 0,
-                               &returned, nullptr) != FALSE;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // The unix path of a Windows path, from Wine's own kernel32 export.
 std::string UnixPath(const std::wstring& windowsPath)
@@ -110,8 +41,7 @@ WineDrives::~WineDrives()
 
 bool WineDrives::Available()
 {
-    MountManager manager;
-    return manager.Open() && manager.Query(L'c');
+    return WineMountManager().Available();
 }
 
 void WineDrives::PresentCdRom(wchar_t letter, const std::string& label)
@@ -122,7 +52,7 @@ void WineDrives::PresentCdRom(wchar_t letter, const std::string& label)
     DeleteFileW(labelFile.c_str());
     if (!label.empty()) std::ofstream(std::filesystem::path(labelFile)) << label << '\n';
 
-    MountManager manager;
+    WineMountManager manager;
     if (!manager.Set(letter, DRIVE_CDROM, UnixPath(folder)))
         throw std::runtime_error("the mount manager refused a drive");
     if (std::find(letters_.begin(), letters_.end(), letter) == letters_.end()) letters_.push_back(letter);
@@ -130,8 +60,7 @@ void WineDrives::PresentCdRom(wchar_t letter, const std::string& label)
 
 void WineDrives::Remove(wchar_t letter)
 {
-    MountManager manager;
-    manager.Set(letter, DRIVE_UNKNOWN, {});
+    WineMountManager().Set(letter, DRIVE_UNKNOWN, {});
     const std::wstring folder = DriveFolder(letter);
     DeleteFileW((folder + L"\\.windows-label").c_str());
     RemoveDirectoryW(folder.c_str());

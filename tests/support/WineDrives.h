@@ -1,8 +1,7 @@
 #pragma once
 // Presents empty folders as CD-ROM drives of the running Wine prefix while the object lives,
-// through the mount manager's own request for unix drives (the one winecfg uses). The drives
-// appear to every process of the prefix at once, with the device-change broadcast a real
-// drive arrival sends.
+// through Wine's mount manager (tools/drive): the drives appear to every process of the prefix
+// at once, with the device-change broadcast a real drive arrival sends.
 
 #include <windows.h>
 

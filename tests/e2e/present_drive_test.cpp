@@ -1,0 +1,69 @@
+#include "ControlBar.h"
+#include "WineMountManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace e2e;
+
+namespace {
+
+// A drive of the prefix presented for the test's length, taken away at its end whatever happened.
+class PresentedDrive {
+public:
+    explicit PresentedDrive(wchar_t letter) : letter_(letter) {}
+    ~PresentedDrive() { manager_.Set(letter_, DRIVE_UNKNOWN, {}); }
+    bool Present(const std::string& folder) { return manager_.Set(letter_, DRIVE_CDROM, folder); }
+    bool Remove() { return manager_.Set(letter_, DRIVE_UNKNOWN, {}); }
+
+private:
+    WineMountManager manager_;
+    wchar_t letter_;
+};
+
+// The height of the Play button's drive list, one row per drive: the list lives in the
+// player's process, out of reach of item queries from here.
+int DriveListHeight(const ControlBar& bar)
+{
+    bar.PressArrow(tbPlay);
+    if (!WaitFor([] { return OpenPopupMenu() != nullptr; })) return -1;
+    const RECT rect = ScreenRect(OpenPopupMenu());
+    PressKey(VK_ESCAPE);
+    WaitFor([] { return OpenPopupMenu() == nullptr; });
+    return rect.bottom - rect.top;
+}
+
+} // namespace
+
+// The platform's device-change broadcast of a disc arriving and leaving rebuilds the drive lists
+// of a running player: the new drive plays from the Play button's list, and taken away while
+// it plays, it leaves the list again.
+TEST(Drives, PresentedAndTakenAwayWhileRunning)
+{
+    const char* discs = std::getenv("LUMADISC_DISCS");
+    ASSERT_NE(discs, nullptr);
+    ASSERT_TRUE(WineMountManager().Available());
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+    const int oneDrive = DriveListHeight(bar);
+    ASSERT_GT(oneDrive, 0);
+
+    PresentedDrive drive(L'e');
+    ASSERT_TRUE(drive.Present(std::string(discs) + "/sample"));
+    EXPECT_TRUE(WaitFor([&] { return DriveListHeight(bar) > oneDrive; }));
+
+    bar.PressArrow(tbPlay);
+    ASSERT_TRUE(WaitFor([] { return OpenPopupMenu() != nullptr; }));
+    ChoosePopupItem(1);
+    EXPECT_TRUE(WaitFor([&] { return Text(bar.Window()) == L"Lumadisc  E:\\  [LUMADISC_SAMPLE]"; }));
+    ASSERT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
+    MoveVideoAside(player);
+    Screenshot("presented-drive-playing");
+
+    ASSERT_TRUE(drive.Remove());
+    EXPECT_TRUE(WaitFor([&] { return DriveListHeight(bar) == oneDrive; }));
+    EXPECT_TRUE(player.Running());
+    EXPECT_TRUE(player.Close());
+}
