@@ -1,0 +1,221 @@
+// What playing a title costs the real player: CPU seconds per second of playback at rate 1 and
+// resident memory, each beside the idle player's, and the time from Play to the first picture.
+// Prints figures only. Usage: playback_bench [SECONDS_OF_PLAYBACK]   (default 10)
+#include "../ControlBar.h"
+
+#include "../../media/support/FrameMarks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+int playSeconds = 10;
+
+double Now()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return double(count.QuadPart) / double(frequency.QuadPart);
+}
+
+// Wine answers no CPU times for another process, and no private bytes: both come from the
+// player's Unix process, through the Unix root on drive Z:.
+std::string ReadAll(const std::wstring& path)
+{
+    std::string text;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+        fclose(file);
+    }
+    return text;
+}
+
+// The fields of /proc/PID/stat after the command name, which may hold spaces; fields[0] is
+// the state, so field N of proc(5) is fields[N - 3].
+std::vector<std::string> StatFields(const std::wstring& pid)
+{
+    const std::string stat = ReadAll(L"Z:\\proc\\" + pid + L"\\stat");
+    std::vector<std::string> fields;
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) return fields;
+    std::istringstream rest(stat.substr(close + 1));
+    for (std::string field; rest >> field;) fields.push_back(field);
+    return fields;
+}
+
+// The Unix process of a program `name` whose environment shares this one's `variable` (Wine
+// forks its processes away from their parents: the prefix and display tie them together).
+std::wstring UnixProcess(const std::string& name, const char* variable)
+{
+    const std::string environment = ReadAll(L"Z:\\proc\\self\\environ");
+    const size_t at = environment.find(std::string(variable) + "=");
+    if (at == std::string::npos) return {};
+    const std::string entry(environment.c_str() + at); // up to its NUL
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+    std::wstring match;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && match.empty(); more = FindNextFileW(search, &found)) {
+        const std::wstring pid = found.cFileName;
+        if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+        if (ReadAll(L"Z:\\proc\\" + pid + L"\\stat").find("(" + name) == std::string::npos) continue;
+        const std::string theirs = '\0' + ReadAll(L"Z:\\proc\\" + pid + L"\\environ");
+        if (theirs.find('\0' + entry + '\0') != std::string::npos) match = pid;
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return match;
+}
+
+double CpuSeconds(const std::wstring& pid)
+{
+    const auto fields = StatFields(pid);
+    if (fields.size() < 13) return 0;
+    return (std::stod(fields[11]) + std::stod(fields[12])) / 100; // utime, stime in USER_HZ
+}
+
+struct Memory {
+    double workingSet = 0, anonymous = 0; // MiB
+};
+
+Memory MemoryOf(const std::wstring& pid)
+{
+    const std::string status = ReadAll(L"Z:\\proc\\" + pid + L"\\status");
+    auto kib = [&](const char* key) {
+        const size_t at = status.find(key);
+        return at == std::string::npos ? 0.0 : std::atof(status.c_str() + at + std::strlen(key)) / 1024;
+    };
+    return {kib("VmRSS:"), kib("RssAnon:")};
+}
+
+// CPU seconds per wall second over `seconds`, with the largest memory seen meanwhile.
+struct Load {
+    double cpuPerSecond;
+    Memory first, last, peak;
+};
+
+Load Measure(const std::wstring& pid, int seconds)
+{
+    Load load{0, MemoryOf(pid), {}, MemoryOf(pid)};
+    const double cpu = CpuSeconds(pid), start = Now();
+    for (int i = 0; i < seconds * 4; ++i) {
+        Sleep(250);
+        load.last = MemoryOf(pid);
+        load.peak.workingSet = std::max(load.peak.workingSet, load.last.workingSet);
+        load.peak.anonymous = std::max(load.peak.anonymous, load.last.anonymous);
+    }
+    load.cpuPerSecond = (CpuSeconds(pid) - cpu) / (Now() - start);
+    return load;
+}
+
+// Seconds until the renderer's window shows something `shows` accepts, polled as fast as the
+// screen can be read.
+template <typename Condition>
+double SecondsUntil(const Player& player, double since, Condition shows)
+{
+    while (Now() - since < 15) {
+        HWND renderer = RendererWindow(player);
+        if (renderer && shows(CaptureClient(renderer))) return Now() - since;
+        Sleep(5);
+    }
+    return -1;
+}
+
+// The menu's navy background, above its buttons.
+bool MenuPicture(const Capture& shot)
+{
+    if (shot.bgra.empty()) return false;
+    const unsigned char* p = &shot.bgra[(size_t(shot.height) / 8 * shot.width + shot.width / 2) * 4];
+    return p[0] > 96 && p[1] < 32 && p[2] < 32;
+}
+
+bool TitleOnePicture(const Capture& shot)
+{
+    if (shot.bgra.empty()) return false;
+    const auto marks = mediatest::readFrameMarks(shot.bgra.data(), shot.width * 4, shot.width, shot.height);
+    return marks && marks->colour == 0;
+}
+
+// A click whose release moment is known: the pointer is already there.
+double ClickNow(POINT at)
+{
+    MoveTo(at);
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    const double released = Now();
+    SendInput(2, inputs, sizeof(INPUT));
+    return released;
+}
+
+POINT Centre(RECT rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+} // namespace
+
+TEST(PlaybackBench, Rate1On720x576)
+{
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+    const std::wstring pid = UnixProcess("lumadisc", "WINEPREFIX");
+    ASSERT_FALSE(pid.empty()) << "the player's Unix process is not in sight";
+    // What playing costs the rest of the Wine session, beside the player.
+    const std::wstring server = UnixProcess("wineserver", "WINEPREFIX");
+    Sleep(1000);
+    const Load idle = Measure(pid, std::min(playSeconds, 3));
+
+    const double pressed = ClickNow({ToolButtonRect(bar.ToolBar(), tbPlay).left + 8,
+                                     Centre(ToolButtonRect(bar.ToolBar(), tbPlay)).y});
+    const double toMenu = SecondsUntil(player, pressed, MenuPicture);
+    ASSERT_GT(toMenu, 0) << "no picture after Play";
+    Sleep(1000);
+    const double chosen = ClickNow(PicturePoint(player.VideoWindow(), 360, 230));
+    const double toTitle = SecondsUntil(player, chosen, TitleOnePicture);
+    ASSERT_GT(toTitle, 0) << "title 1 shows no picture";
+    MoveVideoAside(player);
+
+    Sleep(1000);
+    const int from = bar.ElapsedSeconds();
+    const double serverCpu = CpuSeconds(server), serverStart = Now();
+    const Load playing = Measure(pid, playSeconds);
+    const double serverPerSecond = (CpuSeconds(server) - serverCpu) / (Now() - serverStart);
+    const int to = bar.ElapsedSeconds();
+    EXPECT_EQ(bar.SpeedText(), L"Speed: 1 x");
+    bar.Press(tbStop);
+    Sleep(1500);
+    const Memory stopped = MemoryOf(pid);
+
+    std::printf("[ figures  ] Play to the first picture (the disc's menu): %.3f s\n", toMenu);
+    std::printf("[ figures  ] menu button to title 1's first picture:      %.3f s\n", toTitle);
+    std::printf("[ figures  ] player CPU, idle:    %.3f s per s\n", idle.cpuPerSecond);
+    std::printf("[ figures  ] player CPU, playing: %.3f s per s over %d s (time label %d -> %d; aim below 0.2)\n",
+                playing.cpuPerSecond, playSeconds, from, to);
+    std::printf("[ figures  ] wineserver CPU meanwhile: %.3f s per s\n", serverPerSecond);
+    std::printf("[ figures  ] resident MiB, idle %.1f; playing %.1f at the start, %.1f at the end, at most %.1f "
+                "(+%.1f over idle; aim within 40)\n",
+                idle.peak.workingSet, playing.first.workingSet, playing.last.workingSet, playing.peak.workingSet,
+                playing.peak.workingSet - idle.peak.workingSet);
+    std::printf("[ figures  ] anonymous MiB, idle %.1f; playing %.1f at the start, %.1f at the end, at most %.1f\n",
+                idle.peak.anonymous, playing.first.anonymous, playing.last.anonymous, playing.peak.anonymous);
+    std::printf("[ figures  ] after Stop: resident %.1f MiB, anonymous %.1f MiB\n", stopped.workingSet,
+                stopped.anonymous);
+    EXPECT_TRUE(player.Close());
+}
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (argc > 1) playSeconds = std::max(1, std::atoi(argv[1]));
+    return RUN_ALL_TESTS();
+}
