@@ -4,7 +4,7 @@
 # the time from Play to the first picture. Usage: tools/playback-bench.sh [SECONDS]  (default 10)
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
-logged build "$ROOT/tools/build.sh" lumadisc lumanav playback_bench
+logged build "$ROOT/tools/build.sh" lumadisc lumanav playback_bench present_drive
 logged discs bash "$ROOT/tests/discs/make-discs.sh" "$BUILD/win/discs"
 trap '"$ROOT/tools/present-drive.sh" d --remove; stop_wine; stop_display' EXIT
 start_display
