@@ -6,7 +6,7 @@ set -euo pipefail
 . "$(dirname "$0")/env.sh"
 jobs="$(nproc)"
 "$ROOT/tools/ffmpeg.sh"
-cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DLUMADISC_FFMPEG="$BUILD/ffmpeg-win" >/dev/null
+cmake -S "$ROOT" -B "$BUILD/win" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DLUMADISC_FFMPEG="$BUILD/ffmpeg-win" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 if (($#)); then
   cmake --build "$BUILD/win" -j "$jobs" --target "$@"
   exit

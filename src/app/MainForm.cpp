@@ -179,7 +179,7 @@ void TMainForm::WireEvents()
         {&FilterGraph.OnDVDErrorUnexpected, L"The DVD navigator met an unexpected error; playback has stopped."},
     };
     for (const auto& [event, message] : discErrors)
-        *event = [this, message](graph::TFilterGraph&) { FilterGraphDVDError(message); };
+        *event = [this, text = message](graph::TFilterGraph&) { FilterGraphDVDError(text); };
     FilterGraph.OnDVDCurrentHMSFTime = [this](graph::TFilterGraph&, graph::tagDVD_HMSF_TIMECODE time,
                                               const graph::tagDVD_TIMECODE& code) {
         FilterGraphDVDCurrentHMSFTime(time, code);
