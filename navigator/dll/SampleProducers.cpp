@@ -37,7 +37,7 @@ SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     // Sound whose time has gone by is dropped; sound the silence already covers is cut.
     for (;;) {
         if (!block_) {
-            block_ = sound_.take();
+            block_ = sound_.take(session_.generation());
             used_ = 0;
         }
         if (!block_) break;

@@ -2,26 +2,28 @@
 
 namespace lumanav {
 
-void SoundQueue::push(media::PcmBlock block)
+void SoundQueue::push(media::PcmBlock block, unsigned generation)
 {
     std::lock_guard lock(mutex_);
     frames_ += block.frames();
     end_ = block.pts + static_cast<std::int64_t>(block.frames()) * 90000 / media::PcmRate;
-    blocks_.push_back(std::move(block));
+    blocks_.emplace_back(std::move(block), generation);
     while (frames_ > maxFrames && blocks_.size() > 1) {
-        frames_ -= blocks_.front().frames();
+        frames_ -= blocks_.front().first.frames();
         blocks_.pop_front();
     }
 }
 
-std::optional<media::PcmBlock> SoundQueue::take()
+std::optional<media::PcmBlock> SoundQueue::take(unsigned generation)
 {
     std::lock_guard lock(mutex_);
-    if (blocks_.empty()) return std::nullopt;
-    media::PcmBlock block = std::move(blocks_.front());
-    blocks_.pop_front();
-    frames_ -= block.frames();
-    return block;
+    while (!blocks_.empty()) {
+        auto [block, read] = std::move(blocks_.front());
+        blocks_.pop_front();
+        frames_ -= block.frames();
+        if (read == generation) return std::move(block);
+    }
+    return std::nullopt;
 }
 
 void SoundQueue::clear()

@@ -121,7 +121,7 @@ bool VideoProducer::takeVobu(REFERENCE_TIME now)
         if (packet.stream.kind == media::StreamKind::Subpicture) subpictures_.push(packet.payload, packet.pts);
         if (sound && packet.stream.kind == *sound) {
             audio_->decode(packet.payload, packet.pts, blocks_);
-            for (media::PcmBlock& block : blocks_) sound_.push(std::move(block));
+            for (media::PcmBlock& block : blocks_) sound_.push(std::move(block), generation_);
             blocks_.clear();
         }
     }
