@@ -1,5 +1,7 @@
 #include "core/Vobu.h"
 
+#include <array>
+
 namespace nav {
 namespace {
 
@@ -14,7 +16,8 @@ double secondsOf(const NavPack& pack) { return pack.cellTime.totalSeconds(); }
 
 std::optional<NavPack> VobuReader::navPack(std::uint32_t sector) const
 {
-    std::vector<std::uint8_t> bytes(SectorBytes);
+    // On the stack: a resync after damage asks for up to MaxResync sectors in a row.
+    std::array<std::uint8_t, SectorBytes> bytes;
     if (!read(sector, bytes)) return std::nullopt;
     return parseNavPack(bytes);
 }

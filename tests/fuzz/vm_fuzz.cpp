@@ -95,7 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         vm.tick(1.5);
     }
 
-    Disc disc = navtest::featureDisc();
+    // Built once: each execution copies it and replaces only the PGCs it programs.
+    static const Disc feature = navtest::featureDisc();
+    static const std::vector<uint8_t> titlePack = navtest::navPackSector({});
+    Disc disc = feature;
     VideoManager& vmg = disc.videoManager;
     auto firstPlay = std::make_shared<Pgc>(*vmg.firstPlay);
     firstPlay->preCommands = commands.take(2);
@@ -110,12 +113,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     buttons[0].down = buttons[1].up = 2;
     buttons[1].up = 1;
+    const std::vector<uint8_t> menuPack = navtest::navPackSector(buttons);
     auto menus = [&](unsigned titleSet, std::vector<MenuLanguageUnit>& units) {
         for (MenuLanguageUnit& unit : units)
             for (PgcEntry& entry : unit.pgcs.pgcs) {
                 program(entry, commands);
                 for (const CellPlayback& cell : entry.pgc->cells)
-                    sectors.put(titleSet, VobSet::Menu, cell.firstSector, navtest::navPackSector(buttons));
+                    sectors.put(titleSet, VobSet::Menu, cell.firstSector, menuPack);
             }
     };
     menus(0, vmg.menus);
@@ -124,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (PgcEntry& entry : vts.pgcs.pgcs) {
             program(entry, commands);
             for (const CellPlayback& cell : entry.pgc->cells)
-                sectors.put(vts.number, VobSet::Title, cell.firstSector, navtest::navPackSector({}));
+                sectors.put(vts.number, VobSet::Title, cell.firstSector, titlePack);
         }
     }
 
