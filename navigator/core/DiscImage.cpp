@@ -40,30 +40,33 @@ public:
     }
     uint64_t size() const { return size_; }
 
-    std::optional<Bytes> read(uint64_t offset, uint64_t bytes)
+    std::optional<Bytes> sector(uint64_t n)
     {
-        if (offset > size_ || bytes > size_ - offset) return std::nullopt;
-        Bytes out(static_cast<size_t>(bytes));
-        in_.clear();
-        in_.seekg(static_cast<std::streamoff>(offset));
-        if (!in_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(bytes))) return std::nullopt;
+        Bytes out;
+        if (n >= size_ / Sector || !append(n * Sector, Sector, out)) return std::nullopt;
         return out;
     }
-    std::optional<Bytes> sector(uint64_t n) { return n < size_ / Sector ? read(n * Sector, Sector) : std::nullopt; }
 
     std::optional<Bytes> readAll(const std::vector<Extent>& extents, uint64_t limit)
     {
         Bytes all;
-        for (const Extent& e : extents) {
-            if (e.bytes > limit - all.size()) return std::nullopt;
-            auto part = read(e.offset, e.bytes);
-            if (!part) return std::nullopt;
-            all.insert(all.end(), part->begin(), part->end());
-        }
+        for (const Extent& e : extents)
+            if (e.bytes > limit - all.size() || !append(e.offset, e.bytes, all)) return std::nullopt;
         return all;
     }
 
 private:
+    // Read straight onto the end of `out`: directories can be large and come in several extents.
+    bool append(uint64_t offset, uint64_t bytes, Bytes& out)
+    {
+        if (offset > size_ || bytes > size_ - offset) return false;
+        const size_t at = out.size();
+        out.resize(at + static_cast<size_t>(bytes));
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(offset));
+        return static_cast<bool>(in_.read(reinterpret_cast<char*>(out.data() + at), static_cast<std::streamsize>(bytes)));
+    }
+
     std::ifstream in_;
     uint64_t size_ = 0;
 };
