@@ -4,7 +4,9 @@
 # A target is tests/fuzz/NAME_fuzz.cpp, built as the CMake target NAME_fuzz by a clang build
 # with LUMADISC_SANITIZE (in $LUMADISC_FUZZ_BUILD, default build/fuzz). Its kept corpus is
 # tests/fuzz/corpus/NAME_fuzz; what a run finds goes to the build folder, and with
-# LUMADISC_FUZZ_KEEP=1 the inputs that add coverage are merged into the kept corpus.
+# LUMADISC_FUZZ_KEEP=1 the kept corpus becomes the smallest set of kept and found inputs that
+# covers what both do.
+# LUMADISC_FUZZ_RUNS=N ends each target after N executions if SECONDS have not passed first.
 # Fails on the first crash, leak, hang or sanitizer report; prints each target's executions.
 set -euo pipefail
 
@@ -14,7 +16,8 @@ shift
 . "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 build="${LUMADISC_FUZZ_BUILD:-$BUILD/fuzz}"
 
-targets=("$@")
+targets=()
+for name in "$@"; do targets+=("${name%_fuzz}_fuzz"); done
 if ((${#targets[@]} == 0)); then
   for source in "$ROOT"/tests/fuzz/*_fuzz.cpp; do targets+=("$(basename "$source" .cpp)"); done
 fi
@@ -32,13 +35,24 @@ for target in "${targets[@]}"; do
   mkdir -p "$kept" "$found" "$build/fuzz-artifacts"
   echo "== $target for ${seconds}s"
   log="$build/fuzz-artifacts/$target.log"
-  if ! nice -n 19 "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-       -artifact_prefix="$build/fuzz-artifacts/$target-" "$found" "$kept" 2>&1 | tee "$log" | grep -Ev '^(#|")'; then
+  if ! nice -n 19 "$binary" -max_total_time="$seconds" ${LUMADISC_FUZZ_RUNS:+-runs="$LUMADISC_FUZZ_RUNS"} \
+       -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$target-" \
+       "$found" "$kept" 2>&1 | tee "$log" | grep -Ev '^(#|")'; then
     echo "$target failed; see $log and $build/fuzz-artifacts" >&2
     exit 1
   fi
   if [ "${LUMADISC_FUZZ_KEEP:-0}" = 1 ]; then
-    nice -n 19 "$binary" -merge=1 "$kept" "$found" > /dev/null 2>&1
+    reduced="$build/fuzz-reduced/$target"
+    rm -rf "$reduced"
+    mkdir -p "$reduced"
+    nice -n 19 "$binary" -merge=1 -rss_limit_mb=2048 "$reduced" "$kept" "$found" > "$log.merge" 2>&1 ||
+      { echo "merging $target's corpus failed; see $log.merge" >&2; exit 1; }
+    for file in "$kept"/*; do  # a kept input keeps its name
+      sum="$(sha1sum < "$file" | cut -c 1-40)"
+      if [ -f "$reduced/$sum" ]; then mv "$reduced/$sum" "$reduced/$(basename "$file")"; fi
+    done
+    rm -rf "$kept"
+    mv "$reduced" "$kept"
   fi
   summary+="$(printf '%-16s %14s executions\n' "$target" "$(awk '/number_of_executed_units/ { print $2 }' "$log")")"$'\n'
 done
