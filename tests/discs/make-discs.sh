@@ -4,6 +4,9 @@
 #                two audio streams (en, fr) and two subtitle streams (en, none), title set 1
 #                has a root menu; title 2 is in a 16:9 title set.
 #   chapters300/ one NTSC title of 300 chapters spread over four linked PGCs.
+#   angles/      one PAL title: a 4 s lead-in cell (chapter 1), an interleaved block of three
+#                4 s angles (chapter 2), a 4 s closing cell; each angle in a colour of its own
+#                with its number in words.
 #   codings/     one three-second PAL title per audio coding, each in its own title set, every
 #                stream a tone of its own: set 1 AC-3 5.1 en 440 Hz and AC-3 stereo fr 550 Hz
 #                with two subtitle streams (en: three coloured boxes from 0.5 to 2 s; fr:
@@ -11,7 +14,8 @@
 #                16-bit 48 kHz es 770 Hz and 24-bit 96 kHz it 880 Hz; set 4 DTS nl 990 Hz;
 #                set 5 LPCM 16-bit 48 kHz in six channels pt 935 Hz.
 # Every title's pictures carry marks a test can read back (tests/media/support/FrameMarks.h):
-# the frame number and a colour naming the title and chapter.
+# the frame number and a colour naming the title and chapter (in angles/, the cell: palette
+# index 0 the lead-in, 1-3 the angles, 4 the closing cell).
 # A disc is rebuilt only when its folder is missing or this script or the tools changed.
 # Needs ffmpeg, dvdauthor and spumux.
 set -euo pipefail
@@ -24,7 +28,8 @@ exec 9>"$out/.lock"
 flock 9
 
 tools="$(ffmpeg -version 2>&1 || true; dvdauthor 2>&1 || true)"
-stamp="$(printf '%s\n%s' "$(cat "${BASH_SOURCE[0]}")" "$tools" | sha256sum | cut -d' ' -f1)"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+stamp="$(printf '%s\n%s' "$(cat "${BASH_SOURCE[0]}" "$here/interleave.cpp")" "$tools" | sha256sum | cut -d' ' -f1)"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
 ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
@@ -274,6 +279,44 @@ author_chapters300() {
   cp $vts dvd/VIDEO_TS/VTS_01_0.BUP
 }
 
+# Cells of one PAL title in the given backgrounds, each 4 s with the same GOPs, as NAME.mpg:
+# cells "NAME:COLOUR:PATCH:WORDS" ...
+cells() {
+  local cell name colour patch words text
+  for cell in "$@"; do
+    IFS=: read -r name colour patch words <<<"$cell"
+    text=""
+    [ -f "$font" ] && text=",drawtext=fontfile=$font:fontsize=64:fontcolor=white:x=(w-tw)/2:y=(h-th)/2:text='$words'"
+    ff -f lavfi -i "color=c=$colour:s=720x576:r=25:d=4" -f lavfi -i sine=frequency=440:duration=4 \
+       -vf "$(marks 720 576 1 "$patch" 0)$text" -target pal-dvd -aspect 4:3 -g 12 -bf 2 -flags +cgop \
+       -sc_threshold 1000000000 -b:v 800k -c:a ac3 -b:a 128k "$name.mpg"
+  done
+}
+
+# dvdauthor 0.7 authors no angle blocks: the angles are authored as cells of their own, one
+# after another, and interleaved afterwards.
+author_angles() {
+  cells lead:gray:0:LEAD-IN a1:0x702020:1:"ANGLE 1" a2:0x207020:2:"ANGLE 2" a3:0x202070:3:"ANGLE 3" \
+    tail:gray:4:CLOSING
+  cat > dvd.xml <<'XML'
+<dvdauthor dest="dvd">
+ <vmgm><menus><video format="pal"/></menus></vmgm>
+ <titleset><titles><video format="pal" aspect="4:3"/><audio lang="en"/>
+  <pgc>
+   <vob file="lead.mpg"/>
+   <vob file="a1.mpg"><cell start="0" chapter="1"/></vob>
+   <vob file="a2.mpg"><cell start="0" chapter="0" program="0"/></vob>
+   <vob file="a3.mpg"><cell start="0" chapter="0" program="0"/></vob>
+   <vob file="tail.mpg"><cell start="0" chapter="0" program="0"/></vob>
+  </pgc>
+ </titles></titleset>
+</dvdauthor>
+XML
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+  g++ -std=c++20 -O1 -o interleave "$here/interleave.cpp"
+  ./interleave dvd/VIDEO_TS 1 1 2 3
+}
+
 build() {
   local name=$1 work
   if [ -f "$out/$name/VIDEO_TS/VIDEO_TS.IFO" ] && [ "$(cat "$out/.stamps/$name" 2>/dev/null)" = "$stamp" ]; then
@@ -295,4 +338,5 @@ build() {
 
 build sample
 build chapters300
+build angles
 build codings
