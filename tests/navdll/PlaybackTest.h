@@ -1,5 +1,6 @@
 #pragma once
-// A fixture for tests that play the sample disc in the platform's graph.
+// A fixture for tests that play a test disc (the sample disc unless a test names another) in
+// the platform's graph.
 
 #include "Harness.h"
 
@@ -17,10 +18,10 @@ protected:
     {
         ASSERT_TRUE(NavigatorDll::instance().loaded());
         ASSERT_TRUE(classes.active());
-        ASSERT_FALSE(disc(L"sample").empty());
+        ASSERT_FALSE(disc(discName).empty());
         playback = std::make_unique<DvdPlayback>();
         ASSERT_TRUE(playback->ready());
-        ASSERT_EQ(S_OK, playback->render(disc(L"sample")));
+        ASSERT_EQ(S_OK, playback->render(disc(discName)));
         playback->embedVideo();
         dvd = playback->dvd();
         info = playback->info();
@@ -52,6 +53,7 @@ protected:
         ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [&](const GraphEvent& event) { return secondsOf(event) >= seconds; }));
     }
 
+    const wchar_t* discName = L"sample";
     ClassRegistration classes;
     std::unique_ptr<DvdPlayback> playback;
     ComPtr<IDvdControl2> dvd;

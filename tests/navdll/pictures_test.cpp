@@ -142,5 +142,51 @@ TEST_F(Pictures, ASubtitleShowsOverThePictureAndStaysWhenTheSpeedChanges)
     EXPECT_FALSE(moment().subtitle);
 }
 
+// The angles disc: a lead-in cell, a block of three interleaved angles each in a colour of its
+// own (patch colours 1-3), a closing cell (colour 4), every cell counting its frames from 0.
+class AnglePictures : public Pictures {
+protected:
+    AnglePictures() { discName = L"angles"; }
+
+    // Pumps until the picture on screen shows `colour`; how long that took, or nothing.
+    std::optional<double> untilColour(int colour, DWORD milliseconds)
+    {
+        const ULONGLONG start = GetTickCount64();
+        while (GetTickCount64() - start < milliseconds) {
+            pumpMessages(40);
+            const Moment m = moment();
+            if (m.marks && m.marks->colour == colour) return (GetTickCount64() - start) / 1000.0;
+        }
+        return std::nullopt;
+    }
+};
+
+TEST_F(AnglePictures, TheChosenAngleShowsAndAChangeSwitchesThePictureInPlace)
+{
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [](const GraphEvent& e) { return secondsOf(e) >= 5; }));
+    ULONG angles = 0, current = 0;
+    ASSERT_EQ(S_OK, info->GetCurrentAngle(&angles, &current));
+    EXPECT_EQ(3u, angles);
+    EXPECT_EQ(1u, current);
+    ASSERT_TRUE(untilColour(1, 1000)) << "angle 1 plays first";
+
+    for (int angle : {3, 2}) {
+        ASSERT_EQ(S_OK, dvd->SelectAngle(angle, DVD_CMD_FLAG_None, nullptr));
+        const std::optional<double> took = untilColour(angle, 2000);
+        ASSERT_TRUE(took) << "angle " << angle << " never shows";
+        std::printf("angle %d on screen %.2f s after it was chosen\n", angle, *took);
+        pumpMessages(200);
+        const Moment m = moment();
+        ASSERT_TRUE(m.marks);
+        EXPECT_EQ(angle, m.marks->colour);
+        // The block starts 4 s into the title and each angle counts its frames from there.
+        EXPECT_NEAR(m.marks->frame / framesPerSecond, m.told - 4, 0.2) << "angle " << angle << " in place";
+    }
+    ASSERT_TRUE(untilColour(4, 6000)) << "the closing cell follows the block";
+    ASSERT_EQ(S_OK, info->GetCurrentAngle(&angles, &current));
+    EXPECT_EQ(2u, current) << "the choice outlives the block";
+}
+
 }  // namespace
 }  // namespace navtest
