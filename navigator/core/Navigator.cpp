@@ -587,6 +587,15 @@ int Navigator::currentButton() const
     return playback_->button();
 }
 
+int Navigator::audioStream() const
+{
+    const Pgc* pgc = playback_->pgc();
+    AudioState audio = currentAudio();
+    if (!pgc || audio.available == 0 || playback_->vm().sprm(sprm::AudioStream) >= 8) return -1;
+    const AudioStreamControl& control = pgc->audioControl[audio.current];
+    return control.available ? control.physicalStream & 7 : -1;
+}
+
 Overlay Navigator::overlay() const
 {
     Overlay o;

@@ -253,6 +253,8 @@ public:
     std::vector<Button> buttons() const;
     int currentButton() const;             // 0 = none
     Overlay overlay() const;
+    // The physical audio stream playing (0-7 of its coding), -1 when none.
+    int audioStream() const;
     std::uint32_t prohibitedUops() const;  // the disc's user-operation bits, set = prohibited
     double rate() const;
     FrameInfo frame() const;

@@ -233,8 +233,10 @@ void Playback::advance(double seconds)
     if (domain_ == Domain::Stop || !pgc_ || seconds <= 0) return;
     if (elapseTimers(seconds)) return;
     double delta = seconds * rate_;
+    // Time alone moves playback here: no picture tells otherwise.
     if (delta < 0) {
         stepBack(delta);
+        presented_.reset();
         report();
         return;
     }
@@ -252,6 +254,7 @@ void Playback::advance(double seconds)
         }
         if (domain_ != Domain::Stop && !still()) offset_ += over;
     }
+    presented_.reset();
     report();
 }
 
@@ -599,11 +602,14 @@ Link Playback::enterCell(int cell, double offset)
     leaveStill();
     if (!reading_) {
         ++generation_;
-        presented_.reset();
         back_.reset();
     }
     cell_ = cell;
     offset_ = offset;
+    // Until a picture of the new place shows, the time told is where playback moved to: the
+    // cursor reads ahead of the pictures (for the sound) and a time search lands on the VOBU
+    // before the time asked, and neither is a time anyone has seen.
+    if (!reading_) presented_ = titleTime();
     ++entries_;
     loadNavPack();
     const CellPlayback& c = pgc_->cells[cell - 1];

@@ -73,6 +73,15 @@ nav::Overlay DiscSession::overlay() const
     return core_ ? core_->overlay() : nav::Overlay{};
 }
 
+std::optional<std::pair<int, nav::AudioCoding>> DiscSession::audio() const
+{
+    std::lock_guard lock(coreMutex_);
+    if (!core_) return std::nullopt;
+    const int stream = core_->audioStream();
+    if (stream < 0) return std::nullopt;
+    return std::pair{stream, core_->audioAttributes(core_->currentAudio().current).coding};
+}
+
 void DiscSession::elapse(double seconds)
 {
     std::lock_guard lock(coreMutex_);

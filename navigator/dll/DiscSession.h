@@ -42,6 +42,8 @@ public:
     void presented(unsigned generation, double seconds);
     void elapse(double seconds);
     nav::Overlay overlay() const;
+    // The audio stream playing and its coding; nothing when none plays.
+    std::optional<std::pair<int, nav::AudioCoding>> audio() const;
     bool playing() const;
     // Navigation-level pause: the picture and time stand still.
     void setFrozen(bool frozen);

@@ -61,8 +61,8 @@ HRESULT NavigatorFilter::create(REFIID iid, void** result)
 NavigatorFilter::NavigatorFilter()
     : video_(*this, videoPinName, 3), audio_(*this, audioPinName, 8), control_(*this), info_(*this)
 {
-    // Until a disc says otherwise: 525/60 video and 48 kHz sound.
-    offerFormats(720, 480, 60, 48000);
+    // Until a disc says otherwise: 525/60 video.
+    offerFormats(720, 480, 60);
 }
 
 NavigatorFilter::~NavigatorFilter()
@@ -79,17 +79,16 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
     nav::OpenResult opened = nav::Navigator::open(toUtf8(path));
     if (!opened.navigator) return VFW_E_DVD_INVALID_DISC;
     const nav::VideoInfo video = opened.navigator->videoAttributes();
-    const nav::AudioInfo audio = opened.navigator->audioAttributes(0);
     // Pins already connected keep their format; frames are then drawn at that size.
-    offerFormats(video.sourceWidth, video.sourceHeight, video.frameRate, audio.frequency > 0 ? audio.frequency : 48000);
+    offerFormats(video.sourceWidth, video.sourceHeight, video.frameRate);
     session_.open(std::move(opened.navigator), folder);
     return S_OK;
 }
 
-void NavigatorFilter::offerFormats(int width, int height, int fieldRate, int frequency)
+void NavigatorFilter::offerFormats(int width, int height, int fieldRate)
 {
     video_.setMediaType(rgb32VideoType(width, height, frameDuration(fieldRate)), width * height * 4);
-    const MediaType sound = pcmAudioType(frequency, 2);
+    const MediaType sound = pcmAudioType(media::PcmRate, media::PcmChannels);
     audio_.setMediaType(sound, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(sound.get().pbFormat)));
 }
 
@@ -226,11 +225,11 @@ HRESULT NavigatorFilter::pauseFromStopped()
 
     // Streams follow the connections' formats, fixed until the next stop.
     if (const auto format = frameFormat(video_)) {
-        videoProducer_ = std::make_unique<VideoProducer>(session_, format->width, format->height, format->duration);
+        videoProducer_ = std::make_unique<VideoProducer>(session_, sound_, format->width, format->height, format->duration);
         videoWorker_ = std::make_unique<StreamWorker>(transport_, video_, *videoProducer_);
     }
     if (const auto format = waveFormat(audio_)) {
-        audioProducer_ = std::make_unique<AudioProducer>(session_, *format);
+        audioProducer_ = std::make_unique<AudioProducer>(session_, sound_, *format);
         audioWorker_ = std::make_unique<StreamWorker>(transport_, audio_, *audioProducer_);
     }
     HRESULT hr = S_OK;
@@ -261,6 +260,7 @@ void NavigatorFilter::stopStreaming()
     audioWorker_.reset();
     videoProducer_.reset();
     audioProducer_.reset();
+    sound_.clear();
     session_.stop();
     state_ = State_Stopped;
 }

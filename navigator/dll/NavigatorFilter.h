@@ -10,6 +10,7 @@
 #include "DvdInfo.h"
 #include "OutputPin.h"
 #include "PlayerSettings.h"
+#include "SoundQueue.h"
 #include "Transport.h"
 
 #include <atomic>
@@ -78,8 +79,9 @@ public:
 private:
     ~NavigatorFilter() override;
 
-    // The pins' formats for the next connection: RGB32 frames and 16-bit stereo PCM.
-    void offerFormats(int width, int height, int fieldRate, int frequency);
+    // The pins' formats for the next connection: RGB32 frames and 16-bit stereo PCM at
+    // 48 kHz, whatever the streams, so that changing them needs no new connection.
+    void offerFormats(int width, int height, int fieldRate);
     HRESULT pauseFromStopped();
     void stopStreaming();
     void finishFlush();
@@ -98,6 +100,7 @@ private:
     DvdControl control_;
     DvdInfo info_;
 
+    SoundQueue sound_;
     std::unique_ptr<VideoProducer> videoProducer_;
     std::unique_ptr<AudioProducer> audioProducer_;
     std::unique_ptr<StreamWorker> videoWorker_;

@@ -2,9 +2,16 @@
 
 #include "DiscSession.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lumanav {
+namespace {
+
+REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
+REFERENCE_TIME framesTime(long long frames) { return frames * 10000000 / media::PcmRate; }
+
+}  // namespace
 
 long audioBufferBytes(const WAVEFORMATEX& format)
 {
@@ -12,32 +19,78 @@ long audioBufferBytes(const WAVEFORMATEX& format)
     return static_cast<long>(frames * format.nBlockAlign);
 }
 
-AudioProducer::AudioProducer(DiscSession& session, const WAVEFORMATEX& format)
-    : session_(session), bufferBytes_(audioBufferBytes(format)), bufferDuration_(audioBufferDuration)
+AudioProducer::AudioProducer(DiscSession& session, SoundQueue& sound, const WAVEFORMATEX& format)
+    : session_(session),
+      sound_(sound),
+      bufferFrames_(static_cast<long>(audioBufferBytes(format) / std::max<WORD>(format.nBlockAlign, 1))),
+      blockAlign_(format.nBlockAlign)
 {
 }
 
 // The audio renderer needs a little in hand to play without gaps.
-REFERENCE_TIME AudioProducer::lead() const { return 5 * bufferDuration_; }
+REFERENCE_TIME AudioProducer::lead() const { return 5 * audioBufferDuration; }
 
 SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
     if (!session_.playing()) return Ready::End;
     if (!next_) next_ = now;
+    // Sound whose time has gone by is dropped; sound the silence already covers is cut.
+    for (;;) {
+        if (!block_) {
+            block_ = sound_.take(session_.generation());
+            used_ = 0;
+        }
+        if (!block_) break;
+        const REFERENCE_TIME blockStart = fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
+        const REFERENCE_TIME blockStop = fromTicks(block_->pts) + framesTime(static_cast<long long>(block_->frames()));
+        if (blockStop <= *next_) {
+            block_.reset();
+            continue;
+        }
+        if (blockStart < *next_) used_ += static_cast<std::size_t>((*next_ - blockStart) * media::PcmRate / 10000000);
+        break;
+    }
     start = *next_;
-    stop = start + bufferDuration_;
+    silence_ = true;
+    frames_ = bufferFrames_;
+    if (block_ && used_ < block_->frames()) {
+        const REFERENCE_TIME blockStart = fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
+        if (blockStart <= *next_ + audioBufferDuration / 4) {
+            silence_ = false;
+            start = std::max(blockStart, *next_);
+            frames_ = static_cast<long>(std::min<std::size_t>(block_->frames() - used_, static_cast<std::size_t>(bufferFrames_)));
+        } else {
+            // Silence up to where the sound starts.
+            frames_ = static_cast<long>(std::min<REFERENCE_TIME>(bufferFrames_, (blockStart - *next_) * media::PcmRate / 10000000));
+            frames_ = std::max(frames_, 1L);
+        }
+    }
+    stop = start + framesTime(frames_);
+    stop_ = stop;
     return Ready::Sample;
 }
 
 bool AudioProducer::fill(IMediaSample& sample)
 {
     BYTE* buffer = nullptr;
-    if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bufferBytes_) return false;
-    std::memset(buffer, 0, static_cast<size_t>(bufferBytes_));
-    sample.SetActualDataLength(bufferBytes_);
+    const long bytes = frames_ * blockAlign_;
+    if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
+    if (silence_) std::memset(buffer, 0, static_cast<size_t>(bytes));
+    else std::memcpy(buffer, block_->samples.data() + used_ * media::PcmChannels, static_cast<size_t>(bytes));
+    sample.SetActualDataLength(bytes);
     return true;
 }
 
-void AudioProducer::consumed() { next_ = next_.value_or(0) + bufferDuration_; }
+void AudioProducer::consumed()
+{
+    next_ = stop_;
+    if (!silence_ && block_ && (used_ += static_cast<std::size_t>(frames_)) >= block_->frames()) block_.reset();
+}
+
+void AudioProducer::flush()
+{
+    next_.reset();
+    block_.reset();
+}
 
 }  // namespace lumanav

@@ -1,7 +1,9 @@
 #pragma once
-// What the audio pin carries until the disc's sound is decoded: silence in the disc's audio
-// format, so the audio renderer, its clock and its volume control are real.
+// What the audio pin carries: the chosen stream's sound as the video pin's thread decodes it,
+// on the same line of stream time as the pictures, and silence wherever the disc has none
+// (menus, stills, other speeds), so the audio renderer's clock always runs.
 
+#include "SoundQueue.h"
 #include "StreamWorker.h"
 
 #include <optional>
@@ -12,18 +14,25 @@ class DiscSession;
 
 class AudioProducer final : public SampleProducer {
 public:
-    AudioProducer(DiscSession& session, const WAVEFORMATEX& format);
+    AudioProducer(DiscSession& session, SoundQueue& sound, const WAVEFORMATEX& format);
     REFERENCE_TIME lead() const override;
     Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) override;
     bool fill(IMediaSample& sample) override;
     void consumed() override;
-    void flush() override { next_.reset(); }
+    void flush() override;
 
 private:
     DiscSession& session_;
-    const long bufferBytes_;
-    const REFERENCE_TIME bufferDuration_;
+    SoundQueue& sound_;
+    const long bufferFrames_;
+    const int blockAlign_;
     std::optional<REFERENCE_TIME> next_;  // where the next buffer starts; after a flush, at the clock
+    std::optional<media::PcmBlock> block_;
+    std::size_t used_ = 0;  // frames of block_ already sent
+    // The buffer readied: frames from block_, or silence.
+    long frames_ = 0;
+    bool silence_ = true;
+    REFERENCE_TIME stop_ = 0;
 };
 
 // Audio travels in buffers of this length.

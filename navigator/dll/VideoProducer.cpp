@@ -14,14 +14,17 @@ namespace {
 constexpr int maxSteps = 4096;
 // VOBUs whose pictures may still be in the decoder when they come out.
 constexpr std::size_t maxAnchors = 8;
+// VOBUs read ahead for the sound, and how far ahead of the clock the sound is wanted.
+constexpr std::size_t maxPending = 4;
+constexpr REFERENCE_TIME soundAhead = 6000000;
 
 std::int64_t toTicks(REFERENCE_TIME time) { return time * 9 / 1000; }
 REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
 
 }  // namespace
 
-VideoProducer::VideoProducer(DiscSession& session, int width, int height, REFERENCE_TIME frameDuration)
-    : session_(session), width_(width), height_(height), frameDuration_(frameDuration)
+VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, int width, int height, REFERENCE_TIME frameDuration)
+    : session_(session), sound_(sound), width_(width), height_(height), frameDuration_(frameDuration)
 {
 }
 
@@ -34,17 +37,28 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
         return Ready::Sample;
     }
     if (session_.frozen()) return idle(now, start);
+    // The sound is read as far ahead of the clock as the audio renderer wants it.
+    while (audio_ && pending_.size() < maxPending) {
+        const std::optional<std::int64_t> soundEnd = sound_.end();
+        if (soundEnd && *soundEnd > toTicks(now + soundAhead)) break;
+        if (!takeVobu(now)) break;
+    }
     for (int step = 0; !picture_ && step < maxSteps; ++step) {
         if ((picture_ = decoder_.receive())) break;
-        if (nextPacket_ < packets_.size()) {
-            const media::Packet& packet = packets_[nextPacket_];
-            if (decoder_.send(packet.payload, packet.pts)) ++nextPacket_;
-            continue;
-        }
-        // Backward, VOBUs do not follow one another: each one's picture comes out alone.
-        if (rate_ < 0 && !drained_ && !packets_.empty()) {
-            decoder_.drain();
-            drained_ = true;
+        if (!pending_.empty()) {
+            Pending& vobu = pending_.front();
+            if (vobu.next < vobu.video.size()) {
+                const media::Packet& packet = vobu.video[vobu.next];
+                if (decoder_.send(packet.payload, packet.pts)) ++vobu.next;
+                continue;
+            }
+            // Backward, VOBUs do not follow one another: each one's picture comes out alone.
+            if (rate_ < 0 && !drained_) {
+                decoder_.drain();
+                drained_ = true;
+                continue;
+            }
+            pending_.pop_front();
             continue;
         }
         if (takeVobu(now)) continue;
@@ -94,18 +108,52 @@ bool VideoProducer::takeVobu(REFERENCE_TIME now)
     const std::int64_t lineStart = line_.begin(vobu->startPtm, vobu->endPtm, toTicks(now + frameDuration_));
     anchors_.push_back({lineStart, vobu->time, rate_ > 1 ? rate_ : 1.0});
     if (anchors_.size() > maxAnchors) anchors_.pop_front();
-    sectors_ = std::move(vobu->sectors);
-    packets_.clear();
-    nextPacket_ = 0;
+    Pending& pending = pending_.emplace_back();
+    pending.sectors = std::move(vobu->sectors);
+    std::vector<media::Packet>& packets = pending.video;
     media::Selection selection;
     if (const int stream = session_.overlay().stream; stream >= 0) selection.subpicture = stream;
-    media::demux(sectors_, selection, packets_);
-    for (media::Packet& packet : packets_) {
+    const std::optional<media::StreamKind> sound = chooseSound();
+    if (sound) selection.audio = session_.audio()->first;
+    media::demux(pending.sectors, selection, packets);
+    for (media::Packet& packet : packets) {
         if (packet.pts) packet.pts = line_.place(*packet.pts);
         if (packet.stream.kind == media::StreamKind::Subpicture) subpictures_.push(packet.payload, packet.pts);
+        if (sound && packet.stream.kind == *sound) {
+            audio_->decode(packet.payload, packet.pts, blocks_);
+            for (media::PcmBlock& block : blocks_) sound_.push(std::move(block), generation_);
+            blocks_.clear();
+        }
     }
-    std::erase_if(packets_, [](const media::Packet& p) { return p.stream.kind != media::StreamKind::Video; });
+    std::erase_if(packets, [](const media::Packet& p) { return p.stream.kind != media::StreamKind::Video; });
     return true;
+}
+
+// The decoder for the stream playing; none at other speeds or for codings not decoded.
+std::optional<media::StreamKind> VideoProducer::chooseSound()
+{
+    std::optional<media::StreamKind> kind;
+    const auto audio = rate_ == 1.0 ? session_.audio() : std::nullopt;
+    if (audio) {
+        switch (audio->second) {
+        case nav::AudioCoding::Ac3: kind = media::StreamKind::Ac3; break;
+        case nav::AudioCoding::Mpeg1:
+        case nav::AudioCoding::Mpeg2: kind = media::StreamKind::MpegAudio; break;
+        case nav::AudioCoding::Lpcm: kind = media::StreamKind::Lpcm; break;
+        case nav::AudioCoding::Dts: kind = media::StreamKind::Dts; break;
+        default: break;
+        }
+    }
+    if (kind != audioKind_) {
+        audio_.reset();
+        audioKind_ = kind;
+        try {
+            if (kind) audio_ = std::make_unique<media::AudioDecoder>(*kind);
+        } catch (const media::MediaError&) {
+            audioKind_.reset();
+        }
+    }
+    return audio_ ? audioKind_ : std::nullopt;
 }
 
 SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& start)
@@ -183,10 +231,10 @@ void VideoProducer::forget()
 void VideoProducer::forgetPictures()
 {
     decoder_.flush();
+    if (audio_) audio_->flush();
+    sound_.clear();
     picture_.reset();
-    packets_.clear();
-    nextPacket_ = 0;
-    sectors_.clear();
+    pending_.clear();
     drained_ = false;
     line_.restart(rate_ > 1 ? rate_ : 1.0);
     anchors_.clear();

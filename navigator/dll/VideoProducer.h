@@ -5,6 +5,7 @@
 // highlight drawn over it. Holds one VOBU of packets and one picture: the queues downstream
 // are the renderer's.
 
+#include "SoundQueue.h"
 #include "StreamWorker.h"
 #include "core/StreamLine.h"
 #include "media/Demux.h"
@@ -12,6 +13,7 @@
 #include "media/VideoDecoder.h"
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -21,7 +23,7 @@ class DiscSession;
 
 class VideoProducer final : public SampleProducer {
 public:
-    VideoProducer(DiscSession& session, int width, int height, REFERENCE_TIME frameDuration);
+    VideoProducer(DiscSession& session, SoundQueue& sound, int width, int height, REFERENCE_TIME frameDuration);
     REFERENCE_TIME lead() const override { return frameDuration_; }
     Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) override;
     bool fill(IMediaSample& sample) override;
@@ -38,12 +40,14 @@ private:
 
     bool takeVobu(REFERENCE_TIME now);
     void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
+    std::optional<media::StreamKind> chooseSound();
     Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
     void forget();
     void forgetPictures();
     double titleTime(std::int64_t line) const;
 
     DiscSession& session_;
+    SoundQueue& sound_;
     const int width_;
     const int height_;
     const REFERENCE_TIME frameDuration_;
@@ -52,14 +56,23 @@ private:
     nav::StreamLine line_;
     unsigned generation_ = 0;  // the core's, of what is held
     double rate_ = 1.0;
-    std::vector<std::uint8_t> sectors_;
-    std::vector<media::Packet> packets_;  // of sectors_
-    std::size_t nextPacket_ = 0;
+    // VOBUs read whose pictures are still to decode: one, or a few more while the sound
+    // needs reading ahead of the pictures.
+    struct Pending {
+        std::vector<std::uint8_t> sectors;
+        std::vector<media::Packet> video;  // of sectors
+        std::size_t next = 0;
+    };
+    std::deque<Pending> pending_;
     bool drained_ = false;
     bool protectedDisc_ = false;
     std::deque<Anchor> anchors_;
     std::optional<media::Picture> picture_;
     media::SubpictureTrack subpictures_;
+    // The sound of the stream playing, decoded as its VOBUs pass, at normal speed only.
+    std::unique_ptr<media::AudioDecoder> audio_;
+    std::optional<media::StreamKind> audioKind_;
+    std::vector<media::PcmBlock> blocks_;
     // A menu's last picture as decoded, so a new highlight shows at once while paused.
     std::vector<std::uint8_t> menuPicture_;
     std::int64_t menuPts_ = 0;

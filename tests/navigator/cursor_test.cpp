@@ -109,9 +109,13 @@ TEST(Cursor, JumpsLandOnTheVobuOfTheirTimeAndTheToldTimeIsThePictures)
     EXPECT_GT(v->time, 20.5);
     EXPECT_EQ(n->location().chapter, 3);
 
-    // What the player is told is what is on screen, not how far reading has got.
+    // What the player is told is what is on screen, not how far reading has got: until the
+    // first picture, the time asked for (a seek bar held down follows every time told).
     n->setHmsfTimeEvents(true);
     for (int i = 0; i < 5; ++i) n->read();
+    EXPECT_NEAR(seconds(n->location()), 21.0, 0.01);
+    for (const Event& e : n->takeEvents())
+        if (e.code == event::CurrentHmsfTime) EXPECT_EQ(e.param1 >> 16 & 0xFF, 21);
     n->presented(jumped, 21.5);
     EXPECT_NEAR(seconds(n->location()), 21.5, 0.05);
     n->takeEvents();
