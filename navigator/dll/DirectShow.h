@@ -2,6 +2,7 @@
 // The one place the navigator DLL includes the platform's media headers.
 
 #include <dshow.h>
+#include <dvdmedia.h>
 #include <wrl/client.h>
 
 using Microsoft::WRL::ComPtr;

@@ -99,26 +99,57 @@ MediaType withFormat(AM_MEDIA_TYPE type, const void* format, ULONG size)
 
 }  // namespace
 
-MediaType rgb32VideoType(int width, int height, REFERENCE_TIME frameDuration)
-{
-    VIDEOINFOHEADER info{};
-    info.AvgTimePerFrame = frameDuration;
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // positive: bottom-up, like a GDI DIB section
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(width * height * 4);
-    info.dwBitRate = static_cast<DWORD>(static_cast<LONGLONG>(info.bmiHeader.biSizeImage) * 8 * 10000000 / frameDuration);
+namespace {
 
+BITMAPINFOHEADER rgb32Bitmap(int width, int height)
+{
+    BITMAPINFOHEADER bitmap{};
+    bitmap.biSize = sizeof(BITMAPINFOHEADER);
+    bitmap.biWidth = width;
+    bitmap.biHeight = height;  // positive: bottom-up, like a GDI DIB section
+    bitmap.biPlanes = 1;
+    bitmap.biBitCount = 32;
+    bitmap.biCompression = BI_RGB;
+    bitmap.biSizeImage = static_cast<DWORD>(width * height * 4);
+    return bitmap;
+}
+
+DWORD bitRate(const BITMAPINFOHEADER& bitmap, REFERENCE_TIME frameDuration)
+{
+    return static_cast<DWORD>(static_cast<LONGLONG>(bitmap.biSizeImage) * 8 * 10000000 / frameDuration);
+}
+
+AM_MEDIA_TYPE rgb32Type(const BITMAPINFOHEADER& bitmap, const GUID& formatType)
+{
     AM_MEDIA_TYPE type{};
     type.majortype = MEDIATYPE_Video;
     type.subtype = MEDIASUBTYPE_RGB32;
     type.bFixedSizeSamples = TRUE;
-    type.lSampleSize = info.bmiHeader.biSizeImage;
-    type.formattype = FORMAT_VideoInfo;
-    return withFormat(type, &info, sizeof info);
+    type.lSampleSize = bitmap.biSizeImage;
+    type.formattype = formatType;
+    return type;
+}
+
+}  // namespace
+
+MediaType rgb32VideoType(int width, int height, REFERENCE_TIME frameDuration)
+{
+    VIDEOINFOHEADER info{};
+    info.AvgTimePerFrame = frameDuration;
+    info.bmiHeader = rgb32Bitmap(width, height);
+    info.dwBitRate = bitRate(info.bmiHeader, frameDuration);
+    return withFormat(rgb32Type(info.bmiHeader, FORMAT_VideoInfo), &info, sizeof info);
+}
+
+MediaType rgb32VideoType2(int width, int height, REFERENCE_TIME frameDuration, int aspectX, int aspectY)
+{
+    VIDEOINFOHEADER2 info{};
+    info.AvgTimePerFrame = frameDuration;
+    info.bmiHeader = rgb32Bitmap(width, height);
+    info.dwBitRate = bitRate(info.bmiHeader, frameDuration);
+    info.dwPictAspectRatioX = static_cast<DWORD>(aspectX);
+    info.dwPictAspectRatioY = static_cast<DWORD>(aspectY);
+    return withFormat(rgb32Type(info.bmiHeader, FORMAT_VideoInfo2), &info, sizeof info);
 }
 
 MediaType pcmAudioType(int frequency, int channels)

@@ -32,6 +32,8 @@ private:
 // Bottom-up 32-bit RGB frames, the format the platform's standard video renderer takes
 // without a converter.
 MediaType rgb32VideoType(int width, int height, REFERENCE_TIME frameDuration);
+// The same with the picture's display aspect, for a change of format while streaming.
+MediaType rgb32VideoType2(int width, int height, REFERENCE_TIME frameDuration, int aspectX, int aspectY);
 // 16-bit PCM, what the platform's DirectSound renderer takes.
 MediaType pcmAudioType(int frequency, int channels);
 

@@ -87,7 +87,8 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
 
 void NavigatorFilter::offerFormats(int width, int height, int fieldRate)
 {
-    video_.setMediaType(rgb32VideoType(width, height, frameDuration(fieldRate)), width * height * 4);
+    // Buffers for the largest picture a disc has, so that one can follow a smaller one.
+    video_.setMediaType(rgb32VideoType(width, height, frameDuration(fieldRate)), 720 * 576 * 4);
     const MediaType sound = pcmAudioType(media::PcmRate, media::PcmChannels);
     audio_.setMediaType(sound, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(sound.get().pbFormat)));
 }
@@ -225,7 +226,8 @@ HRESULT NavigatorFilter::pauseFromStopped()
 
     // Streams follow the connections' formats, fixed until the next stop.
     if (const auto format = frameFormat(video_)) {
-        videoProducer_ = std::make_unique<VideoProducer>(session_, sound_, format->width, format->height, format->duration);
+        videoProducer_ = std::make_unique<VideoProducer>(session_, sound_, video_, format->width, format->height,
+                                                         format->duration);
         videoWorker_ = std::make_unique<StreamWorker>(transport_, video_, *videoProducer_);
     }
     if (const auto format = waveFormat(audio_)) {

@@ -1,5 +1,7 @@
 #include "OutputPin.h"
 
+#include <cstdlib>
+
 #include "Enumerators.h"
 
 #include <algorithm>
@@ -55,6 +57,26 @@ HRESULT OutputPin::getBuffer(ComPtr<IMediaSample>& sample)
 {
     if (!allocator_) return VFW_E_NOT_CONNECTED;
     return allocator_->GetBuffer(sample.ReleaseAndGetAddressOf(), nullptr, nullptr, 0);
+}
+
+bool OutputPin::peerAccepts(const MediaType& type) const
+{
+    return connected_ && connected_->QueryAccept(&type.get()) == S_OK;
+}
+
+std::optional<std::pair<int, int>> OutputPin::peerPictureSize() const
+{
+    AM_MEDIA_TYPE type{};
+    if (!connected_ || FAILED(connected_->ConnectionMediaType(&type))) return std::nullopt;
+    std::optional<std::pair<int, int>> size;
+    const BITMAPINFOHEADER* bitmap = nullptr;
+    if (IsEqualGUID(type.formattype, FORMAT_VideoInfo) && type.cbFormat >= sizeof(VIDEOINFOHEADER))
+        bitmap = &reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->bmiHeader;
+    else if (IsEqualGUID(type.formattype, FORMAT_VideoInfo2) && type.cbFormat >= sizeof(VIDEOINFOHEADER2))
+        bitmap = &reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->bmiHeader;
+    if (bitmap) size = std::pair{static_cast<int>(bitmap->biWidth), static_cast<int>(std::abs(bitmap->biHeight))};
+    MediaType::freeFormat(type);
+    return size;
 }
 
 HRESULT OutputPin::deliver(IMediaSample* sample)

@@ -7,7 +7,9 @@
 #include "MediaType.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace lumanav {
 
@@ -28,6 +30,11 @@ public:
     HRESULT activate();
     void deactivate();
     HRESULT getBuffer(ComPtr<IMediaSample>& sample);
+    // Whether the connected pin says it takes samples of this type from now on.
+    bool peerAccepts(const MediaType& type) const;
+    // The picture size of the connected pin's own connection type, which follows a change of
+    // format that pin really took.
+    std::optional<std::pair<int, int>> peerPictureSize() const;
     HRESULT deliver(IMediaSample* sample);
     void deliverEndOfStream();
     void deliverBeginFlush();

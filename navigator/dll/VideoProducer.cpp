@@ -1,10 +1,12 @@
 #include "VideoProducer.h"
 
 #include "DiscSession.h"
+#include "OutputPin.h"
 
 #include <dvdevcod.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace lumanav {
@@ -23,8 +25,10 @@ REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
 
 }  // namespace
 
-VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, int width, int height, REFERENCE_TIME frameDuration)
-    : session_(session), sound_(sound), width_(width), height_(height), frameDuration_(frameDuration)
+VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, OutputPin& pin, int width, int height,
+                             REFERENCE_TIME frameDuration)
+    : session_(session), sound_(sound), pin_(pin), width_(width), height_(height), frameDuration_(frameDuration),
+      shown_(width, height)
 {
 }
 
@@ -166,8 +170,28 @@ SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& st
     return Ready::Wait;
 }
 
+void VideoProducer::followSize(long bufferBytes)
+{
+    const media::Picture& p = *picture_;
+    if (!formatChanges_ || change_ || (p.width == width_ && p.height == height_)) return;
+    if (p.width <= 0 || p.height <= 0 || bufferBytes < p.width * p.height * 4) return;
+    const int aspectX = p.aspect.num > 0 ? p.aspect.num : p.width, aspectY = p.aspect.den > 0 ? p.aspect.den : p.height;
+    for (MediaType type : {rgb32VideoType2(p.width, p.height, frameDuration_, aspectX, aspectY),
+                           rgb32VideoType(p.width, p.height, frameDuration_)}) {
+        if (!pin_.peerAccepts(type)) continue;
+        change_ = std::move(type);
+        width_ = p.width;
+        height_ = p.height;
+        menuPicture_.clear();
+        return;
+    }
+}
+
 bool VideoProducer::fill(IMediaSample& sample)
 {
+    if (!redraw_) followSize(sample.GetSize());
+    if (change_ && FAILED(sample.SetMediaType(const_cast<AM_MEDIA_TYPE*>(&change_->get())))) return false;
+    sample.SetPreroll(change_ ? TRUE : FALSE);
     BYTE* buffer = nullptr;
     const long bytes = width_ * height_ * 4;
     if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
@@ -204,6 +228,18 @@ void VideoProducer::drawOverlay(std::uint8_t* buffer, std::int64_t pts)
 
 void VideoProducer::consumed()
 {
+    if (change_) {
+        // A renderer may take a new type and still draw in the old layout: scaling to the
+        // size it shows is then the way.
+        if (pin_.peerPictureSize() == std::pair{width_, height_}) {
+            shown_ = {width_, height_};
+        } else {
+            std::tie(width_, height_) = shown_;
+            formatChanges_ = false;
+            menuPicture_.clear();
+        }
+        change_.reset();
+    }
     if (std::exchange(redraw_, false)) return;
     // A picture already on its way when the navigator paused does not move its time.
     if (picture_ && !session_.frozen()) session_.presented(generation_, titleTime(picture_->pts));

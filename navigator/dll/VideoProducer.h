@@ -3,8 +3,11 @@
 // packets decoded, each picture stamped from its time stamp on one continuous line of stream
 // time, converted into the renderer's bottom-up RGB32 buffer and the subpicture and menu
 // highlight drawn over it. Holds one VOBU of packets and one picture: the queues downstream
-// are the renderer's.
+// are the renderer's. A picture of another size (a menu's and a title's may differ) changes the
+// format on the way where the renderer takes such changes, and is scaled to the current size
+// where it does not.
 
+#include "MediaType.h"
 #include "SoundQueue.h"
 #include "StreamWorker.h"
 #include "core/StreamLine.h"
@@ -20,10 +23,12 @@
 namespace lumanav {
 
 class DiscSession;
+class OutputPin;
 
 class VideoProducer final : public SampleProducer {
 public:
-    VideoProducer(DiscSession& session, SoundQueue& sound, int width, int height, REFERENCE_TIME frameDuration);
+    VideoProducer(DiscSession& session, SoundQueue& sound, OutputPin& pin, int width, int height,
+                  REFERENCE_TIME frameDuration);
     REFERENCE_TIME lead() const override { return frameDuration_; }
     Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) override;
     bool fill(IMediaSample& sample) override;
@@ -39,6 +44,7 @@ private:
     };
 
     bool takeVobu(REFERENCE_TIME now);
+    void followSize(long bufferBytes);
     void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
     std::optional<media::StreamKind> chooseSound();
     Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
@@ -48,9 +54,15 @@ private:
 
     DiscSession& session_;
     SoundQueue& sound_;
-    const int width_;
-    const int height_;
+    OutputPin& pin_;
+    int width_;   // of the frames sent
+    int height_;
     const REFERENCE_TIME frameDuration_;
+    // A new format goes on a preroll sample, which no renderer shows: the renderer's own
+    // connection tells afterwards whether it follows such changes.
+    std::optional<MediaType> change_;
+    std::pair<int, int> shown_;  // the size the renderer is known to draw
+    bool formatChanges_ = true;
 
     media::VideoDecoder decoder_;
     nav::StreamLine line_;

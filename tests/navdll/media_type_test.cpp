@@ -23,6 +23,17 @@ TEST(MediaTypes, VideoIsBottomUpRgb32OfTheGivenSizeAndRate)
     EXPECT_EQ(720u * 576 * 4, info->bmiHeader.biSizeImage);
     EXPECT_EQ(720u * 576 * 4, raw.lSampleSize);
     EXPECT_EQ(400000, info->AvgTimePerFrame);
+
+    // The type a change of picture size brings carries the display aspect besides.
+    const MediaType changed = rgb32VideoType2(352, 288, 400000, 4, 3);
+    ASSERT_TRUE(IsEqualGUID(changed.get().formattype, FORMAT_VideoInfo2));
+    ASSERT_EQ(sizeof(VIDEOINFOHEADER2), changed.get().cbFormat);
+    const auto* info2 = reinterpret_cast<const VIDEOINFOHEADER2*>(changed.get().pbFormat);
+    EXPECT_EQ(352, info2->bmiHeader.biWidth);
+    EXPECT_EQ(288, info2->bmiHeader.biHeight);
+    EXPECT_EQ(352u * 288 * 4, changed.get().lSampleSize);
+    EXPECT_EQ(4u, info2->dwPictAspectRatioX);
+    EXPECT_EQ(3u, info2->dwPictAspectRatioY);
 }
 
 TEST(MediaTypes, AudioIsSixteenBitPcm)

@@ -70,6 +70,18 @@ protected:
 
     Moment moment() { return readMoment(host, *info.Get()); }
 
+    // Pumps until the picture on screen shows `colour`; how long that took, or nothing.
+    std::optional<double> untilColour(int colour, DWORD milliseconds)
+    {
+        const ULONGLONG start = GetTickCount64();
+        while (GetTickCount64() - start < milliseconds) {
+            pumpMessages(40);
+            const Moment m = moment();
+            if (m.marks && m.marks->colour == colour) return (GetTickCount64() - start) / 1000.0;
+        }
+        return std::nullopt;
+    }
+
     // The largest difference between the picture's frame and the time told over a while.
     double worstDisagreement(int samples)
     {
@@ -147,18 +159,6 @@ TEST_F(Pictures, ASubtitleShowsOverThePictureAndStaysWhenTheSpeedChanges)
 class AnglePictures : public Pictures {
 protected:
     AnglePictures() { discName = L"angles"; }
-
-    // Pumps until the picture on screen shows `colour`; how long that took, or nothing.
-    std::optional<double> untilColour(int colour, DWORD milliseconds)
-    {
-        const ULONGLONG start = GetTickCount64();
-        while (GetTickCount64() - start < milliseconds) {
-            pumpMessages(40);
-            const Moment m = moment();
-            if (m.marks && m.marks->colour == colour) return (GetTickCount64() - start) / 1000.0;
-        }
-        return std::nullopt;
-    }
 };
 
 TEST_F(AnglePictures, TheChosenAngleShowsAndAChangeSwitchesThePictureInPlace)
@@ -186,6 +186,39 @@ TEST_F(AnglePictures, TheChosenAngleShowsAndAChangeSwitchesThePictureInPlace)
     ASSERT_TRUE(untilColour(4, 6000)) << "the closing cell follows the block";
     ASSERT_EQ(S_OK, info->GetCurrentAngle(&angles, &current));
     EXPECT_EQ(2u, current) << "the choice outlives the block";
+}
+
+// The sizes disc: a 720x576 menu (patch colour 5) leading by itself to a 352x288 title (6).
+class SizePictures : public Pictures {
+protected:
+    SizePictures() { discName = L"sizes"; }
+};
+
+TEST_F(SizePictures, ATitleSmallerThanItsMenuShowsWholeWithoutGarbageBetween)
+{
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    ASSERT_TRUE(untilColour(5, 5000)) << "the menu";
+    // Every picture on the way carries marks: bytes drawn in the wrong layout would not.
+    int unreadable = 0;
+    std::optional<double> title;
+    for (ULONGLONG start = GetTickCount64(); !title && GetTickCount64() - start < 5000;) {
+        pumpMessages(20);
+        const Moment m = moment();
+        unreadable += !m.marks;
+        if (m.marks && m.marks->colour == 6) title = m.told;
+    }
+    ASSERT_TRUE(title) << "the title";
+    EXPECT_EQ(0, unreadable);
+    pumpMessages(1000);
+    const Moment m = moment();
+    ASSERT_TRUE(m.marks);
+    EXPECT_EQ(6, m.marks->colour);
+    EXPECT_NEAR(m.marks->frame / framesPerSecond, m.told, 0.2);
+    ComPtr<IBasicVideo> video;
+    ASSERT_TRUE(SUCCEEDED(playback->videoWindow().As(&video)));
+    long width = 0, height = 0;
+    ASSERT_EQ(S_OK, video->GetVideoSize(&width, &height));
+    std::printf("the renderer draws the 352x288 title at %ldx%ld\n", width, height);
 }
 
 }  // namespace
