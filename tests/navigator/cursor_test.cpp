@@ -263,4 +263,43 @@ TEST(Cursor, AnAngleBlockPlaysTheChosenAnglesInterleavedUnits)
     }
 }
 
+// The angles disc: VOB 1 the lead-in, VOBs 2-4 the three angles of the interleaved block (4 s
+// to 8 s of the title), VOB 5 the closing cell. A VOBU's NAV pack names its VOB.
+int vobOf(const Vobu& v) { return v.sectors[0x407 + 0x18] << 8 | v.sectors[0x407 + 0x19]; }
+
+TEST(Cursor, TimeSearchesAndAngleChangesInAnInterleavedBlockKeepToTheChosenAngle)
+{
+    auto n = openSample(navtest::testDiscs() / "angles");
+    ASSERT_TRUE(n->read());
+    ASSERT_EQ(n->selectAngle(3), Status::Ok);
+    ASSERT_EQ(n->playAtTimeInTitle(1, {0, 0, 6, 0}), Status::Ok);
+    std::optional<Vobu> v = n->read();
+    ASSERT_TRUE(v);
+    EXPECT_EQ(vobOf(*v), 4);
+    EXPECT_GT(v->time, 5.4);
+    EXPECT_LE(v->time, 6.0);
+    std::vector<int> vobs;
+    for (double last = v->time; (v = n->read()) && n->domain() == Domain::Title; last = v->time) {
+        vobs.push_back(vobOf(*v));
+        EXPECT_GT(v->time, last);
+    }
+    ASSERT_FALSE(vobs.empty());
+    EXPECT_EQ(vobs.front(), 4);
+    EXPECT_EQ(vobs.back(), 5) << "the closing cell follows the block";
+    EXPECT_TRUE(std::is_sorted(vobs.begin(), vobs.end()));
+    EXPECT_TRUE(std::all_of(vobs.begin(), vobs.end(), [](int vob) { return vob == 4 || vob == 5; }))
+        << "only angle 3's units, then the closing cell";
+
+    // A change of angle goes on in the other angle's units from the same time.
+    ASSERT_EQ(n->playAtTimeInTitle(1, {0, 0, 5, 0}), Status::Ok);
+    v = n->read();
+    ASSERT_TRUE(v);
+    ASSERT_EQ(n->selectAngle(2), Status::Ok);
+    std::optional<Vobu> changed = n->read();
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(vobOf(*changed), 3);
+    EXPECT_GE(changed->time, v->time);
+    EXPECT_LT(changed->time, v->time + 1.0);
+}
+
 }  // namespace
