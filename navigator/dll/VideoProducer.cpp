@@ -27,7 +27,7 @@ REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
 
 VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, OutputPin& pin, int width, int height,
                              REFERENCE_TIME frameDuration)
-    : session_(session), sound_(sound), pin_(pin), width_(width), height_(height), frameDuration_(frameDuration),
+    : session_(session), soundQueue_(sound), pin_(pin), width_(width), height_(height), frameDuration_(frameDuration),
       shown_(width, height)
 {
 }
@@ -41,9 +41,10 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
         return Ready::Sample;
     }
     if (session_.frozen()) return idle(now, start);
+    followSound();
     // The sound is read as far ahead of the clock as the audio renderer wants it.
     while (audio_ && pending_.size() < maxPending) {
-        const std::optional<std::int64_t> soundEnd = sound_.end();
+        const std::optional<std::int64_t> soundEnd = soundQueue_.end();
         if (soundEnd && *soundEnd > toTicks(now + soundAhead)) break;
         if (!takeVobu(now)) break;
     }
@@ -108,56 +109,72 @@ bool VideoProducer::takeVobu(REFERENCE_TIME now)
         return false;
     }
     drained_ = false;
+    followSound();
     // A frame's grace after the clock lets the first picture of a new place arrive in time.
     const std::int64_t lineStart = line_.begin(vobu->startPtm, vobu->endPtm, toTicks(now + frameDuration_));
     anchors_.push_back({lineStart, vobu->time, rate_ > 1 ? rate_ : 1.0});
     if (anchors_.size() > maxAnchors) anchors_.pop_front();
     Pending& pending = pending_.emplace_back();
     pending.sectors = std::move(vobu->sectors);
+    pending.line = line_;
     std::vector<media::Packet>& packets = pending.video;
     media::Selection selection;
     if (const int stream = session_.overlay().stream; stream >= 0) selection.subpicture = stream;
-    const std::optional<media::StreamKind> sound = chooseSound();
-    if (sound) selection.audio = session_.audio()->first;
     media::demux(pending.sectors, selection, packets);
     for (media::Packet& packet : packets) {
         if (packet.pts) packet.pts = line_.place(*packet.pts);
         if (packet.stream.kind == media::StreamKind::Subpicture) subpictures_.push(packet.payload, packet.pts);
-        if (sound && packet.stream.kind == *sound) {
-            audio_->decode(packet.payload, packet.pts, blocks_);
-            for (media::PcmBlock& block : blocks_) sound_.push(std::move(block), generation_);
-            blocks_.clear();
-        }
     }
     std::erase_if(packets, [](const media::Packet& p) { return p.stream.kind != media::StreamKind::Video; });
+    decodeSound(pending);
     return true;
 }
 
-// The decoder for the stream playing; none at other speeds or for codings not decoded.
-std::optional<media::StreamKind> VideoProducer::chooseSound()
+// The stream to hear: the one playing, at normal speed, in a coding that is decoded.
+std::optional<VideoProducer::Sound> VideoProducer::wantedSound() const
 {
-    std::optional<media::StreamKind> kind;
     const auto audio = rate_ == 1.0 ? session_.audio() : std::nullopt;
-    if (audio) {
-        switch (audio->second) {
-        case nav::AudioCoding::Ac3: kind = media::StreamKind::Ac3; break;
-        case nav::AudioCoding::Mpeg1:
-        case nav::AudioCoding::Mpeg2: kind = media::StreamKind::MpegAudio; break;
-        case nav::AudioCoding::Lpcm: kind = media::StreamKind::Lpcm; break;
-        case nav::AudioCoding::Dts: kind = media::StreamKind::Dts; break;
-        default: break;
-        }
+    if (!audio) return std::nullopt;
+    switch (audio->second) {
+    case nav::AudioCoding::Ac3: return Sound{media::StreamKind::Ac3, audio->first};
+    case nav::AudioCoding::Mpeg1:
+    case nav::AudioCoding::Mpeg2: return Sound{media::StreamKind::MpegAudio, audio->first};
+    case nav::AudioCoding::Lpcm: return Sound{media::StreamKind::Lpcm, audio->first};
+    case nav::AudioCoding::Dts: return Sound{media::StreamKind::Dts, audio->first};
+    default: return std::nullopt;
     }
-    if (kind != audioKind_) {
-        audio_.reset();
-        audioKind_ = kind;
-        try {
-            if (kind) audio_ = std::make_unique<media::AudioDecoder>(*kind);
-        } catch (const media::MediaError&) {
-            audioKind_.reset();
-        }
+}
+
+// A new stream is heard from where the sound has got to: what was decoded of the old one and
+// not yet sent goes, and the VOBUs read ahead are decoded again for the new one.
+void VideoProducer::followSound()
+{
+    const std::optional<Sound> wanted = wantedSound();
+    if (wanted == sound_) return;
+    sound_ = wanted;
+    audio_.reset();
+    soundQueue_.clear();
+    try {
+        if (wanted) audio_ = std::make_unique<media::AudioDecoder>(wanted->kind);
+    } catch (const media::MediaError&) {
+        return;  // the stream stays silent
     }
-    return audio_ ? audioKind_ : std::nullopt;
+    for (const Pending& vobu : pending_) decodeSound(vobu);
+}
+
+void VideoProducer::decodeSound(const Pending& vobu)
+{
+    if (!audio_) return;
+    media::Selection selection;
+    selection.audio = sound_->stream;
+    std::vector<media::Packet> packets;
+    media::demux(vobu.sectors, selection, packets);
+    for (const media::Packet& packet : packets) {
+        if (packet.stream.kind != sound_->kind) continue;
+        audio_->decode(packet.payload, packet.pts ? std::optional(vobu.line.place(*packet.pts)) : std::nullopt, blocks_);
+        for (media::PcmBlock& block : blocks_) soundQueue_.push(std::move(block), generation_);
+        blocks_.clear();
+    }
 }
 
 SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& start)
@@ -268,7 +285,7 @@ void VideoProducer::forgetPictures()
 {
     decoder_.flush();
     if (audio_) audio_->flush();
-    sound_.clear();
+    soundQueue_.clear();
     picture_.reset();
     pending_.clear();
     drained_ = false;

@@ -43,17 +43,33 @@ private:
         double rate = 1.0;  // title seconds per second of the line
     };
 
+    // VOBUs read whose pictures are still to decode: one, or a few more while the sound
+    // needs reading ahead of the pictures.
+    struct Pending {
+        std::vector<std::uint8_t> sectors;
+        std::vector<media::Packet> video;  // of sectors
+        std::size_t next = 0;
+        nav::StreamLine line;  // as the VOBU was placed on it
+    };
+    struct Sound {
+        media::StreamKind kind;
+        int stream;
+        bool operator==(const Sound&) const = default;
+    };
+
     bool takeVobu(REFERENCE_TIME now);
     void followSize(long bufferBytes);
     void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
-    std::optional<media::StreamKind> chooseSound();
+    std::optional<Sound> wantedSound() const;
+    void followSound();
+    void decodeSound(const Pending& vobu);
     Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
     void forget();
     void forgetPictures();
     double titleTime(std::int64_t line) const;
 
     DiscSession& session_;
-    SoundQueue& sound_;
+    SoundQueue& soundQueue_;
     OutputPin& pin_;
     int width_;   // of the frames sent
     int height_;
@@ -68,13 +84,6 @@ private:
     nav::StreamLine line_;
     unsigned generation_ = 0;  // the core's, of what is held
     double rate_ = 1.0;
-    // VOBUs read whose pictures are still to decode: one, or a few more while the sound
-    // needs reading ahead of the pictures.
-    struct Pending {
-        std::vector<std::uint8_t> sectors;
-        std::vector<media::Packet> video;  // of sectors
-        std::size_t next = 0;
-    };
     std::deque<Pending> pending_;
     bool drained_ = false;
     bool protectedDisc_ = false;
@@ -82,8 +91,8 @@ private:
     std::optional<media::Picture> picture_;
     media::SubpictureTrack subpictures_;
     // The sound of the stream playing, decoded as its VOBUs pass, at normal speed only.
+    std::optional<Sound> sound_;
     std::unique_ptr<media::AudioDecoder> audio_;
-    std::optional<media::StreamKind> audioKind_;
     std::vector<media::PcmBlock> blocks_;
     // A menu's last picture as decoded, so a new highlight shows at once while paused.
     std::vector<std::uint8_t> menuPicture_;

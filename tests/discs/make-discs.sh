@@ -15,6 +15,10 @@
 #                forced, one box from 1 to 2.5 s); set 2 MPEG layer 2 de 660 Hz; set 3 LPCM
 #                16-bit 48 kHz es 770 Hz and 24-bit 96 kHz it 880 Hz; set 4 DTS nl 990 Hz;
 #                set 5 LPCM 16-bit 48 kHz in six channels pt 935 Hz.
+#   sync/        one PAL title of 30 s, black, whose picture flashes white for a frame and
+#                whose AC-3 sound beeps (1 kHz, 40 ms) at the start of every second;
+#                sync600/ is the same ten minutes long, made only when named.
+# Usage: make-discs.sh OUTDIR [DISC...]   (by default every disc but sync600)
 # Every title's pictures carry marks a test can read back (tests/media/support/FrameMarks.h):
 # the frame number and a colour naming the title and chapter (in angles/, the cell: palette
 # index 0 the lead-in, 1-3 the angles, 4 the closing cell).
@@ -22,9 +26,10 @@
 # Needs ffmpeg, dvdauthor and spumux.
 set -euo pipefail
 
-[ $# -eq 1 ] || { echo "usage: $0 OUTDIR" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 OUTDIR [DISC...]" >&2; exit 2; }
 mkdir -p "$1"
 out="$(cd "$1" && pwd)"
+shift
 mkdir -p "$out/.stamps"
 exec 9>"$out/.lock"
 flock 9
@@ -340,6 +345,22 @@ XML
   dvdauthor -x dvd.xml > dvdauthor.log 2>&1
 }
 
+sync_of() {
+  local seconds=$1 flash="lt(mod(t\\,1)\\,0.04)"
+  ff -f lavfi -i "color=c=black:s=720x576:r=25:d=$seconds,drawbox=w=iw:h=ih:color=white:t=fill:enable='$flash'" \
+     -f lavfi -i "aevalsrc='if($flash\\,0.5*sin(2*PI*1000*t)\\,0)':s=48000:d=$seconds" \
+     -target pal-dvd -aspect 4:3 -g 12 -b:v 800k -c:a ac3 -ac 2 -b:a 192k sync.mpg 2>> coded.log
+  cat > dvd.xml <<'XML'
+<dvdauthor dest="dvd">
+ <vmgm><menus><video format="pal"/></menus></vmgm>
+ <titleset><titles><video format="pal" aspect="4:3"/><audio lang="en"/><pgc><vob file="sync.mpg"/></pgc></titles></titleset>
+</dvdauthor>
+XML
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+}
+author_sync() { sync_of 30; }
+author_sync600() { sync_of 600; }
+
 build() {
   local name=$1 work
   if [ -f "$out/$name/VIDEO_TS/VIDEO_TS.IFO" ] && [ "$(cat "$out/.stamps/$name" 2>/dev/null)" = "$stamp" ]; then
@@ -359,8 +380,5 @@ build() {
   echo "made $out/$name"
 }
 
-build sample
-build chapters300
-build angles
-build sizes
-build codings
+(($#)) || set -- sample chapters300 angles sizes codings sync
+for disc in "$@"; do build "$disc"; done
