@@ -5,6 +5,8 @@
 set -uo pipefail
 cd "$(dirname "$0")"
 . tools/env.sh
+# The player sounds on the machine's own device where there is one; headless, the null device.
+if has_sound_device; then unset ALSA_CONFIG_PATH; fi
 echo "A first run takes about ten minutes on two cores (packages, FFmpeg, the player); later runs start in seconds."
 stage "Packages: installing what is missing"
 logged setup tools/setup.sh || exit 1

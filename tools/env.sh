@@ -8,8 +8,15 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
 # No Mono or Gecko download prompts: the player needs neither.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
-# A null ALSA device lets the DirectSound renderer exist without a sound card.
+# A null ALSA device lets the DirectSound renderer exist without a sound card; the tests always
+# use it, so they never sound and never depend on a card.
 export ALSA_CONFIG_PATH="$ROOT/tools/alsa-null.conf"
+# True when the machine has somewhere to play sound: an ALSA card, or a sound server that ALSA's
+# default device leads to.
+has_sound_device() {
+  grep -q '^ *[0-9]' /proc/asound/cards 2>/dev/null && return
+  [ -n "${PULSE_SERVER:-}" ] || [ -S "${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/pulse/native" ]
+}
 
 XVFB_PID=""
 # Uses $DISPLAY when it answers, otherwise starts a private Xvfb (ended by stop_display).
