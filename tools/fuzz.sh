@@ -49,7 +49,8 @@ for target in "${targets[@]}"; do
       { echo "merging $target's corpus failed; see $log.merge" >&2; exit 1; }
     for file in "$kept"/*; do  # a kept input keeps its name
       sum="$(sha1sum < "$file" | cut -c 1-40)"
-      if [ -f "$reduced/$sum" ]; then mv "$reduced/$sum" "$reduced/$(basename "$file")"; fi
+      name="$(basename "$file")"
+      if [ "$name" != "$sum" ] && [ -f "$reduced/$sum" ]; then mv "$reduced/$sum" "$reduced/$name"; fi
     done
     rm -rf "$kept"
     mv "$reduced" "$kept"
