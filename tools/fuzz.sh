@@ -4,8 +4,8 @@
 # A target is tests/fuzz/NAME_fuzz.cpp, built as the CMake target NAME_fuzz by a clang build
 # with LUMADISC_SANITIZE (in $LUMADISC_FUZZ_BUILD, default build/fuzz). Its kept corpus is
 # tests/fuzz/corpus/NAME_fuzz; what a run finds goes to the build folder, and with
-# LUMADISC_FUZZ_KEEP=1 the kept corpus becomes the smallest set of kept and found inputs that
-# covers what both do.
+# LUMADISC_FUZZ_KEEP=1 the kept corpus is reduced to its hand-named inputs and the fewest kept
+# and found ones that cover what all do.
 # LUMADISC_FUZZ_RUNS=N ends each target after N executions if SECONDS have not passed first.
 # Fails on the first crash, leak, hang or sanitizer report; prints each target's executions.
 set -euo pipefail
@@ -45,13 +45,10 @@ for target in "${targets[@]}"; do
     reduced="$build/fuzz-reduced/$target"
     rm -rf "$reduced"
     mkdir -p "$reduced"
+    # Hand-named inputs stay; to them come the fewest others that add to what they cover.
+    find "$kept" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$reduced" \;
     nice -n 19 "$binary" -merge=1 -rss_limit_mb=2048 "$reduced" "$kept" "$found" > "$log.merge" 2>&1 ||
       { echo "merging $target's corpus failed; see $log.merge" >&2; exit 1; }
-    for file in "$kept"/*; do  # a kept input keeps its name
-      sum="$(sha1sum < "$file" | cut -c 1-40)"
-      name="$(basename "$file")"
-      if [ "$name" != "$sum" ] && [ -f "$reduced/$sum" ]; then mv "$reduced/$sum" "$reduced/$name"; fi
-    done
     rm -rf "$kept"
     mv "$reduced" "$kept"
   fi
