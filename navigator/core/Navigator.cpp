@@ -435,6 +435,8 @@ Location Navigator::location() const
     Location l;
     l.title = playback_->title();
     l.chapter = playback_->chapter();
+    l.programChain = playback_->pgcNumber();
+    l.cell = playback_->cell();
     if (playback_->pgc())
         l.time = timecodeOf(playback_->presentedTime(), playback_->timeline().frameRate());
     return l;

@@ -91,6 +91,10 @@ struct Location {
     int title = 0;
     int chapter = 0;
     Timecode time;
+    // The program chain playing, numbered in its domain's table (a menu's in its language
+    // unit), and the cell being read in it; both from 1, 0 when there is none.
+    int programChain = 0;
+    int cell = 0;
 };
 
 struct AudioState {

@@ -64,6 +64,8 @@ public:
     int title() const;    // 0 outside the title domain
     int chapter() const;  // 0 outside the title domain
     const Pgc* pgc() const { return pgc_.get(); }
+    int pgcNumber() const { return pgc_ ? pgcNumber_ : 0; }
+    int cell() const { return pgc_ ? cell_ : 0; }
     const TitleInfo* titleInfo() const;
     Timeline timeline() const { return Timeline(*pgc_, vm_.sprm(sprm::AngleNumber)); }
     // A title may run through several chains one after another; its time runs on across them.
