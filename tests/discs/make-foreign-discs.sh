@@ -17,14 +17,14 @@ set -euo pipefail
 
 [ $# -eq 1 ] || { echo "usage: $0 OUTDIR" >&2; exit 2; }
 out="$(cd "$1" && pwd)"
-discs=(sample chapters300)
+discs=(sample chapters300 angles sizes codings)
 for d in "${discs[@]}"; do
   [ -f "$out/$d/VIDEO_TS/VIDEO_TS.IFO" ] || { echo "$out/$d is missing: run make-discs.sh first" >&2; exit 1; }
 done
 exec 9>"$out/.foreign.lock"
 flock 9
 
-stamp="$(cat "${BASH_SOURCE[0]}"; genisoimage -version 2>&1; dvd-menu 2>&1 | head -1; cat "$out"/.stamps/{sample,chapters300})"
+stamp="$(cat "${BASH_SOURCE[0]}"; genisoimage -version 2>&1; dvd-menu 2>&1 | head -1; cat "${discs[@]/#/$out/.stamps/}")"
 stamp="$(printf '%s' "$stamp" | sha256sum | cut -d' ' -f1)"
 [ "$(cat "$out/.stamps/foreign" 2>/dev/null)" = "$stamp" ] && exit 0
 

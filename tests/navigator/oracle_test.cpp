@@ -350,6 +350,10 @@ const Script scripts[] = {
      "and 222, in its cell 2); the core changes at once, to angle 2's cell 3 and its VOBUs of the same time "
      "(241 and 261)",
      0, {241, 261}, {202, 222}, 3, 2},
+    {"images/angles.iso", "angle chosen", {chapter(1, 1), angle(3), Run}},
+    {"sizes", "menu into title", {Run}},
+    {"codings", "to the end", {Run}},
+    {"codings", "every title", {chapter(2, 1), Run, chapter(3, 1), Run, chapter(4, 1), Run, chapter(5, 1), Run}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Discs, Oracle, testing::ValuesIn(scripts), [](const auto& info) {
