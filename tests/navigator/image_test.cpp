@@ -67,7 +67,7 @@ void overwrite(const fs::path& file, uint64_t offset, size_t bytes)
 
 TEST(Images, ReadAsTheFoldersTheyWereMadeFrom)
 {
-    for (const char* name : {"sample", "chapters300"}) {
+    for (const char* name : {"sample", "chapters300", "angles", "sizes", "codings", "slideshow", "commands"}) {
         SCOPED_TRACE(name);
         const Volume folder = openVolume(navtest::testDiscs() / name);
         const Volume iso = openVolume(image(std::string(name) + ".iso"));
