@@ -1,5 +1,7 @@
 #include "DiscSession.h"
 
+#include <dvdevcod.h>
+
 namespace lumanav {
 
 void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring folder)
@@ -51,8 +53,23 @@ bool DiscSession::started() const
 
 std::optional<nav::Vobu> DiscSession::read()
 {
-    std::lock_guard lock(coreMutex_);
-    return core_ ? core_->read() : std::nullopt;
+    {
+        std::lock_guard lock(coreMutex_);
+        if (!core_) return std::nullopt;
+        std::optional<nav::Vobu> vobu = core_->read();
+        // Asked after the read: from a disc that has gone the core wanders on through cells it
+        // cannot read, and none of that may be told.
+        if (GetFileAttributesW(folder_.c_str()) != INVALID_FILE_ATTRIBUTES) return vobu;
+        // Its tray was opened or its drive taken away: the disc is closed, its files let go,
+        // and the streams end as it has nothing more to play.
+        core_.reset();
+        folder_.clear();
+        started_ = false;
+        frozen_ = false;
+    }
+    notify(EC_DVD_DISC_EJECTED, 0, 0);
+    notify(EC_DVD_DOMAIN_CHANGE, DVD_DOMAIN_Stop, 0);
+    return std::nullopt;
 }
 
 unsigned DiscSession::generation() const

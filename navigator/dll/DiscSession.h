@@ -36,7 +36,8 @@ public:
     void stop();
     // Playback has begun and not been reset since: commands have something to act on.
     bool started() const;
-    // The core's reading cursor and what the pictures tell it back.
+    // The core's reading cursor and what the pictures tell it back. A disc whose volume has
+    // gone is closed here, as an ejected one.
     std::optional<nav::Vobu> read();
     unsigned generation() const;
     void presented(unsigned generation, double seconds);

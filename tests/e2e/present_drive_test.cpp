@@ -34,11 +34,19 @@ int DriveListHeight(const ControlBar& bar)
     return rect.bottom - rect.top;
 }
 
+// True once the time label has stood still for two seconds.
+bool TimeStandsStill(const ControlBar& bar)
+{
+    const std::wstring before = bar.TimeText();
+    Sleep(2000);
+    return bar.TimeText() == before;
+}
+
 } // namespace
 
 // The platform's device-change broadcast of a disc arriving and leaving rebuilds the drive lists
 // of a running player: the new drive plays from the Play button's list, and taken away while
-// it plays, it leaves the list again.
+// it plays, it leaves the list and its playback ends as when a disc is ejected.
 TEST(Drives, PresentedAndTakenAwayWhileRunning)
 {
     const char* discs = std::getenv("LUMADISC_DISCS");
@@ -59,11 +67,19 @@ TEST(Drives, PresentedAndTakenAwayWhileRunning)
     ChoosePopupItem(1);
     EXPECT_TRUE(WaitFor([&] { return Text(bar.Window()) == L"Lumadisc  E:\\  [LUMADISC_SAMPLE]"; }));
     ASSERT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
+    // The disc's menu names title 1 with its first button.
+    Sleep(1500);
+    Click(PicturePoint(player.VideoWindow(), 360, 230));
+    ASSERT_TRUE(WaitFor([&] { return bar.ElapsedSeconds() >= 2; }));
     MoveVideoAside(player);
     Screenshot("presented-drive-playing");
 
     ASSERT_TRUE(drive.Remove());
     EXPECT_TRUE(WaitFor([&] { return DriveListHeight(bar) == oneDrive; }));
+    // As after an eject: the picture and the time stand where the disc left, still in title 1.
+    ASSERT_TRUE(WaitFor([&] { return TimeStandsStill(bar); }, 15000));
+    EXPECT_GE(bar.ElapsedSeconds(), 2);
+    EXPECT_EQ(bar.TitleText(), L"Title:  1");
     EXPECT_TRUE(player.Running());
     EXPECT_TRUE(player.Close());
 }
