@@ -13,9 +13,9 @@ namespace {
 class PresentedDrive {
 public:
     explicit PresentedDrive(wchar_t letter) : letter_(letter) {}
-    ~PresentedDrive() { manager_.Set(letter_, DRIVE_UNKNOWN, {}); }
-    bool Present(const std::string& folder) { return manager_.Set(letter_, DRIVE_CDROM, folder); }
-    bool Remove() { return manager_.Set(letter_, DRIVE_UNKNOWN, {}); }
+    ~PresentedDrive() { manager_.Remove(letter_); }
+    bool Present(const std::string& folder) { return manager_.PresentCdRom(letter_, folder); }
+    bool Remove() { return manager_.Remove(letter_); }
 
 private:
     WineMountManager manager_;

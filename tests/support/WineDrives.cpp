@@ -53,14 +53,14 @@ void WineDrives::PresentCdRom(wchar_t letter, const std::string& label)
     if (!label.empty()) std::ofstream(std::filesystem::path(labelFile)) << label << '\n';
 
     WineMountManager manager;
-    if (!manager.Set(letter, DRIVE_CDROM, UnixPath(folder)))
+    if (!manager.PresentCdRom(letter, UnixPath(folder)))
         throw std::runtime_error("the mount manager refused a drive");
     if (std::find(letters_.begin(), letters_.end(), letter) == letters_.end()) letters_.push_back(letter);
 }
 
 void WineDrives::Remove(wchar_t letter)
 {
-    WineMountManager().Set(letter, DRIVE_UNKNOWN, {});
+    WineMountManager().Remove(letter);
     const std::wstring folder = DriveFolder(letter);
     DeleteFileW((folder + L"\\.windows-label").c_str());
     RemoveDirectoryW(folder.c_str());

@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <cwctype>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -27,26 +26,24 @@ struct UnixDrive {
     USHORT labelOffset;
 };
 
-BOOL CALLBACK TellWindow(HWND window, LPARAM change)
+// Wine delivers a broadcast that carries a structure only when it is sent synchronously, which
+// the query flag asks for; top-level windows of every desktop get it, as on Windows.
+void BroadcastVolumeChange(WPARAM event, wchar_t letter, DWORD flags)
 {
-    const auto& [code, volume] = *reinterpret_cast<std::pair<WPARAM, DEV_BROADCAST_VOLUME>*>(change);
-    SendMessageTimeoutW(window, WM_DEVICECHANGE, code, reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
-    return TRUE;
+    DEV_BROADCAST_VOLUME volume = {};
+    volume.dbcv_size = sizeof volume;
+    volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    volume.dbcv_unitmask = 1u << (towlower(letter) - L'a');
+    volume.dbcv_flags = static_cast<WORD>(flags);
+    DWORD recipients = BSM_ALLDESKTOPS | BSM_APPLICATIONS;
+    BroadcastSystemMessageW(BSF_QUERY | BSF_FORCEIFHUNG, &recipients, WM_DEVICECHANGE, event,
+                            reinterpret_cast<LPARAM>(&volume));
 }
 
-// The mount manager runs among Wine's services, whose broadcasts stay on their own desktop:
-// the programs of the user's desktop are told here, as the platform tells them of a disc that
-// comes or goes.
-void BroadcastVolumeChange(wchar_t letter, bool arrived)
+bool IsCdRom(wchar_t letter)
 {
-    const WPARAM code = arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
-    std::pair<WPARAM, DEV_BROADCAST_VOLUME> change{code, {}};
-    change.second.dbcv_size = sizeof change.second;
-    change.second.dbcv_devicetype = DBT_DEVTYP_VOLUME;
-    change.second.dbcv_unitmask = 1u << (towlower(letter) - L'a');
-    change.second.dbcv_flags = DBTF_MEDIA;
-    EnumWindows(TellWindow, reinterpret_cast<LPARAM>(&change));
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_CDROM;
 }
 
 } // namespace
@@ -75,7 +72,26 @@ bool WineMountManager::Available() const
            GetLastError() == ERROR_MORE_DATA;
 }
 
-bool WineMountManager::Set(wchar_t letter, UINT type, const std::string& mountPoint) const
+bool WineMountManager::PresentCdRom(wchar_t letter, const std::string& mountPoint) const
+{
+    // Into a CD-ROM drive that is there, this is a new disc: the old one leaves first.
+    const bool discChange = IsCdRom(letter);
+    if (!Define(letter, DRIVE_CDROM, mountPoint)) return false;
+    if (discChange) BroadcastVolumeChange(DBT_DEVICEREMOVECOMPLETE, letter, DBTF_MEDIA);
+    BroadcastVolumeChange(DBT_DEVICEARRIVAL, letter, discChange ? DBTF_MEDIA : 0);
+    return true;
+}
+
+bool WineMountManager::Remove(wchar_t letter) const
+{
+    const bool present = GetLogicalDrives() & (1u << (towlower(letter) - L'a'));
+    // DRIVE_UNKNOWN would leave the letter behind as a drive of unknown type.
+    if (!Define(letter, DRIVE_NO_ROOT_DIR, {})) return false;
+    if (present) BroadcastVolumeChange(DBT_DEVICEREMOVECOMPLETE, letter, 0);
+    return true;
+}
+
+bool WineMountManager::Define(wchar_t letter, UINT type, const std::string& mountPoint) const
 {
     std::vector<char> buffer(sizeof(UnixDrive) + mountPoint.size() + 1, '\0');
     UnixDrive request = {};
@@ -88,9 +104,6 @@ bool WineMountManager::Set(wchar_t letter, UINT type, const std::string& mountPo
     }
     std::memcpy(buffer.data(), &request, sizeof request);
     DWORD returned = 0;
-    if (!DeviceIoControl(handle_, SetUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, 0,
-                         &returned, nullptr))
-        return false;
-    BroadcastVolumeChange(letter, !mountPoint.empty());
-    return true;
+    return DeviceIoControl(handle_, SetUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, 0,
+                           &returned, nullptr);
 }

@@ -27,8 +27,7 @@ int wmain(int argc, wchar_t** argv)
     WideCharToMultiByte(CP_UTF8, 0, target.c_str(), -1, folder.data(), static_cast<int>(folder.size()), nullptr,
                         nullptr);
     folder.pop_back();
-    const bool done = target == L"--remove" ? manager.Set(letter, DRIVE_UNKNOWN, {})
-                                            : manager.Set(letter, DRIVE_CDROM, folder);
+    const bool done = target == L"--remove" ? manager.Remove(letter) : manager.PresentCdRom(letter, folder);
     if (!done) {
         std::fwprintf(stderr, L"present_drive: the mount manager refused drive %lc:\n", letter);
         return 1;
