@@ -189,7 +189,7 @@ struct OpenResult {
 
 class Navigator {
 public:
-    // path: a folder holding VIDEO_TS, the VIDEO_TS folder, or any file inside it.
+    // path: a folder holding VIDEO_TS, the VIDEO_TS folder, any file inside it, or a disc image.
     static OpenResult open(const std::string& path);
     // Over structures already decoded; the reader supplies the NAV packs that hold the buttons.
     static std::unique_ptr<Navigator> create(Disc disc, SectorReader reader);

@@ -136,7 +136,7 @@ bool DvdGraphBuilder::navigatorInGraph() const
 std::wstring DvdGraphBuilder::chooseVolume(LPCWSTR path, AM_DVD_RENDERSTATUS& status) const
 {
     if (path && *path) {
-        if (videoTsFolder(path).empty()) {
+        if (volumeLocation(path).empty()) {
             status.bDvdVolInvalid = TRUE;
             return {};
         }

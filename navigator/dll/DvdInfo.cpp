@@ -305,9 +305,9 @@ HRESULT DvdInfo::IsSubpictureStreamEnabled(ULONG stream, BOOL* enabled)
 HRESULT DvdInfo::GetDiscID(LPCWSTR path, ULONGLONG* id)
 {
     if (!id) return E_POINTER;
-    const std::wstring folder = path ? videoTsFolder(path) : filter_.session().folder();
-    if (folder.empty()) return VFW_E_DVD_INVALID_DISC;
-    const auto identity = discId(folder);
+    const std::wstring location = path ? volumeLocation(path) : filter_.session().folder();
+    if (location.empty()) return VFW_E_DVD_INVALID_DISC;
+    const auto identity = discId(location);
     if (!identity) return VFW_E_DVD_INVALID_DISC;
     *id = *identity;
     return S_OK;

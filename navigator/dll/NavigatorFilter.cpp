@@ -74,14 +74,14 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
 {
     std::lock_guard lock(mutex_);
     if (streaming()) return VFW_E_DVD_INVALIDDOMAIN;
-    const std::wstring folder = videoTsFolder(path);
-    if (folder.empty()) return VFW_E_DVD_INVALID_DISC;
+    const std::wstring location = volumeLocation(path);
+    if (location.empty()) return VFW_E_DVD_INVALID_DISC;
     nav::OpenResult opened = nav::Navigator::open(toUtf8(path));
     if (!opened.navigator) return VFW_E_DVD_INVALID_DISC;
     const nav::VideoInfo video = opened.navigator->videoAttributes();
     // Pins already connected keep their format; frames are then drawn at that size.
     offerFormats(video.sourceWidth, video.sourceHeight, video.frameRate);
-    session_.open(std::move(opened.navigator), folder);
+    session_.open(std::move(opened.navigator), location);
     return S_OK;
 }
 

@@ -33,8 +33,8 @@ public:
     static HRESULT create(REFIID iid, void** result);
     NavigatorFilter();
 
-    // Opens the volume at `path` (a folder holding VIDEO_TS, the VIDEO_TS folder or a file in
-    // it); VFW_E_DVD_INVALID_DISC when it is none. Only while stopped.
+    // Opens the volume at `path` (a folder holding VIDEO_TS, the VIDEO_TS folder, a file in it
+    // or a disc image); VFW_E_DVD_INVALID_DISC when it is none. Only while stopped.
     HRESULT openVolume(const std::wstring& path);
     OutputPin& videoPin() { return video_; }
     OutputPin& audioPin() { return audio_; }

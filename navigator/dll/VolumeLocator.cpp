@@ -79,7 +79,7 @@ std::optional<ULONGLONG> imageId(const std::wstring& image)
 
 }  // namespace
 
-std::wstring videoTsFolder(const std::wstring& given)
+std::wstring volumeLocation(const std::wstring& given)
 {
     const std::wstring path = withoutTrailingSeparator(given);
     const DWORD attributes = attributesOf(path);

@@ -9,9 +9,10 @@
 
 namespace lumanav {
 
-// The VIDEO_TS folder for a folder holding one, the folder itself, or a file inside it; a disc
-// image stands for itself. Empty when the path names nothing that exists.
-std::wstring videoTsFolder(const std::wstring& path);
+// Where the volume a path means is read from: the VIDEO_TS folder for a folder holding one, the
+// folder itself, or a file inside it; a disc image file itself. Empty when the path names
+// nothing that exists.
+std::wstring volumeLocation(const std::wstring& path);
 
 // The machine's drives as the volume search sees them.
 class Drives {
@@ -35,7 +36,7 @@ public:
 std::wstring findDiscVolume(const Drives& drives);
 
 // A number that tells discs apart: a hash of the VIDEO_TS folder's file names and sizes
-// and of the start of VIDEO_TS.IFO. `volume` is what videoTsFolder gives.
+// and of the start of VIDEO_TS.IFO. `volume` is what volumeLocation gives.
 std::optional<ULONGLONG> discId(const std::wstring& volume);
 
 std::string toUtf8(const std::wstring& text);

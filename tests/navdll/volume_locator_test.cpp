@@ -37,13 +37,13 @@ TEST(VolumeLocator, AnyPathIntoAVolumeMeansItsVideoTsFolder)
     const std::wstring sample = navtest::disc(L"sample");
     ASSERT_FALSE(sample.empty());
     const std::wstring folder = sample + L"\\VIDEO_TS";
-    EXPECT_EQ(folder, videoTsFolder(sample));
-    EXPECT_EQ(folder, videoTsFolder(sample + L"\\"));
-    EXPECT_EQ(folder, videoTsFolder(folder));
-    EXPECT_EQ(folder, videoTsFolder(folder + L"\\VIDEO_TS.IFO"));
-    EXPECT_EQ(folder, videoTsFolder(folder + L"\\VTS_01_1.VOB"));
-    EXPECT_EQ(L"", videoTsFolder(sample + L"\\missing"));
-    EXPECT_EQ(L"", videoTsFolder(folder + L"\\MISSING.IFO"));
+    EXPECT_EQ(folder, volumeLocation(sample));
+    EXPECT_EQ(folder, volumeLocation(sample + L"\\"));
+    EXPECT_EQ(folder, volumeLocation(folder));
+    EXPECT_EQ(folder, volumeLocation(folder + L"\\VIDEO_TS.IFO"));
+    EXPECT_EQ(folder, volumeLocation(folder + L"\\VTS_01_1.VOB"));
+    EXPECT_EQ(L"", volumeLocation(sample + L"\\missing"));
+    EXPECT_EQ(L"", volumeLocation(folder + L"\\MISSING.IFO"));
 }
 
 TEST(VolumeLocator, TheFirstOpticalDriveHoldingAVolumeIsChosen)
@@ -75,7 +75,7 @@ TEST(VolumeLocator, DiscIdsTellDiscsApart)
 TEST(VolumeLocator, ADiscImageStandsForItself)
 {
     const std::wstring sample = navtest::disc(L"images\\sample.iso");
-    EXPECT_EQ(sample, videoTsFolder(sample));
+    EXPECT_EQ(sample, volumeLocation(sample));
     const auto id = discId(sample);
     ASSERT_TRUE(id);
     EXPECT_EQ(id, discId(sample));
