@@ -119,8 +119,21 @@ HRESULT DvdGraphBuilder::RenderDvdVideoVolume(LPCWSTR path, DWORD flags, AM_DVD_
         status->dwFailedStreamsFlag |= AM_DVD_STREAM_AUDIO;
     }
     if (status->iNumStreamsFailed == 2) return VFW_E_DVD_RENDERFAIL;
+    useSystemClock();
     const bool partial = status->bDvdVolInvalid || status->bDvdVolUnknown || status->iNumStreamsFailed > 0;
     return partial ? S_FALSE : S_OK;
+}
+
+void DvdGraphBuilder::useSystemClock()
+{
+    // Wine's DirectSound renderer never ends the thread behind its clock: a graph run on that
+    // clock leaves a thread and its stack behind at every teardown. The system clock ends its
+    // own, and the renderer keeps its sound in step with whichever clock the graph runs on.
+    ComPtr<IReferenceClock> clock;
+    ComPtr<IMediaFilter> graph;
+    if (SUCCEEDED(CoCreateInstance(CLSID_SystemClock, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&clock))) &&
+        SUCCEEDED(graph_.As(&graph)))
+        graph->SetSyncSource(clock.Get());
 }
 
 bool DvdGraphBuilder::navigatorInGraph() const

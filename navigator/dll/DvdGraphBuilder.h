@@ -31,6 +31,7 @@ private:
     std::wstring chooseVolume(LPCWSTR path, AM_DVD_RENDERSTATUS& status) const;
     HRESULT renderVideo(DWORD flags);
     HRESULT renderAudio();
+    void useSystemClock();
     // A renderer of this class already in the graph with its input free, else a new one.
     HRESULT findOrAddRenderer(REFCLSID clsid, const wchar_t* name, ComPtr<IBaseFilter>& renderer, bool& added);
     HRESULT connectTo(IPin* output, IBaseFilter& renderer);

@@ -4,6 +4,7 @@
 #include "PlaybackTest.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 
@@ -15,6 +16,7 @@ struct Usage {
     ULONG_PTR nextHandle = 0;
     SIZE_T committed = 0;
     SIZE_T workingSet = 0;
+    int threads = 0;
 };
 
 // Wine counts no handles for GetProcessHandleCount; a new handle takes the lowest free
@@ -27,6 +29,18 @@ ULONG_PTR nextHandleValue()
     return value;
 }
 
+int threadCount()
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
 Usage processUsage()
 {
     Usage usage;
@@ -36,6 +50,7 @@ Usage processUsage()
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     usage.committed = counters.PagefileUsage;
     usage.workingSet = counters.WorkingSetSize;
+    usage.threads = threadCount();
     return usage;
 }
 
@@ -97,10 +112,13 @@ TEST(Lifetime, FiftyBuildsAndTeardownsLeaveTheProcessAsItWas)
         ASSERT_TRUE(reached) << "cycle " << cycle;
     }
     const Usage after = processUsage();
-    std::printf("50 cycles: next handle %#llx -> %#llx, committed %.1f -> %.1f MiB, working set %.1f -> %.1f MiB\n",
-                static_cast<unsigned long long>(before.nextHandle), static_cast<unsigned long long>(after.nextHandle),
+    std::printf("50 cycles: threads %d -> %d, next handle %#llx -> %#llx, committed %.1f -> %.1f MiB, working set %.1f -> %.1f MiB\n",
+                before.threads, after.threads, static_cast<unsigned long long>(before.nextHandle),
+                static_cast<unsigned long long>(after.nextHandle),
                 mebibytes(before.committed), mebibytes(after.committed), mebibytes(before.workingSet), mebibytes(after.workingSet));
     // Handle values step by 4: allow a hundred handles of slack, and 64 MiB of memory.
     EXPECT_LT(after.nextHandle, before.nextHandle + 400);
     EXPECT_LT(mebibytes(after.committed) - mebibytes(before.committed), 64.0);
+    // The graphs' clocks take their threads with them: a clock left behind keeps one each.
+    EXPECT_LE(after.threads, before.threads + 2);
 }
