@@ -2,9 +2,9 @@
 // tearing down graphs again and again does not make the process grow.
 
 #include "PlaybackTest.h"
+#include "ProcessFigures.h"
 
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 
@@ -16,7 +16,7 @@ struct Usage {
     ULONG_PTR nextHandle = 0;
     SIZE_T committed = 0;
     SIZE_T workingSet = 0;
-    int threads = 0;
+    long threads = 0;
 };
 
 // Wine counts no handles for GetProcessHandleCount; a new handle takes the lowest free
@@ -29,18 +29,6 @@ ULONG_PTR nextHandleValue()
     return value;
 }
 
-int threadCount()
-{
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    int count = 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-    CloseHandle(snapshot);
-    return count;
-}
-
 Usage processUsage()
 {
     Usage usage;
@@ -50,7 +38,7 @@ Usage processUsage()
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     usage.committed = counters.PagefileUsage;
     usage.workingSet = counters.WorkingSetSize;
-    usage.threads = threadCount();
+    usage.threads = endurance::measureProcess().threads;
     return usage;
 }
 
@@ -112,7 +100,7 @@ TEST(Lifetime, FiftyBuildsAndTeardownsLeaveTheProcessAsItWas)
         ASSERT_TRUE(reached) << "cycle " << cycle;
     }
     const Usage after = processUsage();
-    std::printf("50 cycles: threads %d -> %d, next handle %#llx -> %#llx, committed %.1f -> %.1f MiB, working set %.1f -> %.1f MiB\n",
+    std::printf("50 cycles: threads %ld -> %ld, next handle %#llx -> %#llx, committed %.1f -> %.1f MiB, working set %.1f -> %.1f MiB\n",
                 before.threads, after.threads, static_cast<unsigned long long>(before.nextHandle),
                 static_cast<unsigned long long>(after.nextHandle),
                 mebibytes(before.committed), mebibytes(after.committed), mebibytes(before.workingSet), mebibytes(after.workingSet));
