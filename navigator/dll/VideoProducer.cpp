@@ -171,7 +171,8 @@ void VideoProducer::decodeSound(const Pending& vobu)
     media::demux(vobu.sectors, selection, packets);
     for (const media::Packet& packet : packets) {
         if (packet.stream.kind != sound_->kind) continue;
-        audio_->decode(packet.payload, packet.pts ? std::optional(vobu.line.place(*packet.pts)) : std::nullopt, blocks_);
+        audio_->decode(packet.payload, packet.pts ? std::optional(vobu.line.place(*packet.pts)) : std::nullopt, blocks_,
+                       packet.firstAccessUnit);
         for (media::PcmBlock& block : blocks_) soundQueue_.push(std::move(block), generation_);
         blocks_.clear();
     }

@@ -46,6 +46,16 @@ std::span<const std::uint8_t> checkedLpcm(std::span<const std::uint8_t> data)
     return size > LpcmHeader ? data.first(size) : std::span<const std::uint8_t>{};
 }
 
+// The bytes of one block of samples, which 20- and 24-bit packets may split between them.
+std::size_t lpcmBlockBytes(std::span<const std::uint8_t> data)
+{
+    const std::size_t channels = (data[1] & 7) + 1;
+    const std::size_t bits = 16 + 4 * static_cast<std::size_t>(data[1] >> 6);
+    if (bits == 16) return 2 * channels;
+    if (channels == 8) return bits;
+    return (channels == 1 || channels == 2 || channels == 4 ? 4 : 4 * channels) * bits / 8;
+}
+
 }  // namespace
 
 struct AudioDecoder::State {
@@ -62,6 +72,10 @@ struct AudioDecoder::State {
     std::optional<std::int64_t> origin;
     std::int64_t sinceOrigin = 0;
     std::optional<std::int64_t> lastOffset;  // of the last stamp that left the line
+    // LPCM: the block size of the packets and the bytes of a block the last one left open.
+    std::size_t lpcmBlock = 0;
+    std::size_t lpcmOpen = 0;
+    std::vector<std::uint8_t> realigned;
 
     std::optional<std::int64_t> next() const
     {
@@ -93,12 +107,19 @@ struct AudioDecoder::State {
         return pts;
     }
 
-    void open()
+    void openContext()
     {
         context = openDecoder(codec);
         context->pkt_timebase = {1, static_cast<int>(Ticks)};
         // A frame whose checksum fails is refused rather than played as noise.
         context->err_recognition = AV_EF_CRCCHECK | AV_EF_EXPLODE;
+        lpcmBlock = 0;
+        lpcmOpen = 0;
+    }
+
+    void open()
+    {
+        openContext();
         if (codec != AV_CODEC_ID_PCM_DVD) parser = makeParser(codec);
         resampler.reset();
         inFormat = -1;
@@ -183,6 +204,30 @@ struct AudioDecoder::State {
         }
     }
 
+    void decodeLpcm(std::span<const std::uint8_t> data, std::int64_t pts,
+        std::optional<std::size_t> firstAccessUnit, std::vector<PcmBlock>& out)
+    {
+        const std::size_t block = lpcmBlockBytes(data);
+        if (block != lpcmBlock) lpcmOpen = 0;  // the decoder drops what was open, too
+        lpcmBlock = block;
+        const std::size_t leading =
+            firstAccessUnit && *firstAccessUnit > LpcmHeader && *firstAccessUnit <= data.size()
+            ? *firstAccessUnit - LpcmHeader : 0;
+        // Packets that tell nothing, or claim a frame right after the header, are taken as
+        // they come: FFmpeg's muxer claims that of every packet, however it cut the samples.
+        if (leading > 0 && (lpcmOpen + leading) % block != 0) {
+            if (lpcmOpen > 0) {
+                openContext();  // the only way to make the decoder drop what it holds
+                lpcmBlock = block;
+            }
+            realigned.assign(data.begin(), data.begin() + LpcmHeader);
+            realigned.insert(realigned.end(), data.begin() + static_cast<std::ptrdiff_t>(*firstAccessUnit), data.end());
+            data = realigned;
+        }
+        lpcmOpen = (lpcmOpen + data.size() - LpcmHeader) % block;
+        decodeFrame(data, pts, 0, out);
+    }
+
     void decodeFrame(std::span<const std::uint8_t> data, std::int64_t pts, int duration,
         std::vector<PcmBlock>& out)
     {
@@ -213,12 +258,12 @@ AudioDecoder::~AudioDecoder()
 }
 
 void AudioDecoder::decode(std::span<const std::uint8_t> data, std::optional<std::int64_t> pts,
-    std::vector<PcmBlock>& out)
+    std::vector<PcmBlock>& out, std::optional<std::size_t> firstAccessUnit)
 {
     std::int64_t stamp = pts ? *pts : AV_NOPTS_VALUE;
     if (!s_->parser) {
         data = checkedLpcm(data);
-        if (!data.empty()) s_->decodeFrame(data, stamp, 0, out);
+        if (!data.empty()) s_->decodeLpcm(data, stamp, firstAccessUnit, out);
         return;
     }
     // The parser cuts frames that span packets; each takes the PTS of the packet it starts in.

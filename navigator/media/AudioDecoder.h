@@ -37,8 +37,11 @@ public:
     // Nothing comes out before the stream's first PTS: it could not be placed in time.
     // The time line stays continuous while the PTS agree with it, or a single one strays by
     // less than 40 ms; it follows the PTS where they leave it for good.
+    // An LPCM packet whose first frame starts after samples that do not complete what the
+    // packets before it left open (one of them was cut, or playback jumped in) loses those
+    // samples and what was left open, so that the stream stays aligned.
     void decode(std::span<const std::uint8_t> data, std::optional<std::int64_t> pts,
-        std::vector<PcmBlock>& out);
+        std::vector<PcmBlock>& out, std::optional<std::size_t> firstAccessUnit = std::nullopt);
 
     // Forgets partial frames and the samples held back for conversion, for a jump.
     void flush();

@@ -84,7 +84,7 @@ PackResult demuxPack(std::span<const uint8_t> pack, const Selection& selection, 
             packet.stream = {StreamKind::Nav, p[start]};
             if (selected(packet.stream, selection))
                 out.push_back({packet.stream, std::nullopt, std::nullopt, packet.scr,
-                               pack.subspan(start + 1, end - start - 1)});
+                               pack.subspan(start + 1, end - start - 1), std::nullopt});
             continue;
         }
         const bool mpegAudio = id >= FirstMpegAudio && id < FirstMpegAudio + 8;
@@ -104,6 +104,7 @@ PackResult demuxPack(std::span<const uint8_t> pack, const Selection& selection, 
         const uint8_t timestamps = p[start + 1] >> 6;
         packet.pts.reset();
         packet.dts.reset();
+        packet.firstAccessUnit.reset();
         if (timestamps >= 2 && dataStart - (start + 3) >= 5)
             packet.pts = readTimestamp(p + start + 3);
         if (timestamps == 3 && dataStart - (start + 3) >= 10)
@@ -124,6 +125,11 @@ PackResult demuxPack(std::span<const uint8_t> pack, const Selection& selection, 
             dataBegin = dataStart + 1 + sub->second;
             if (dataBegin > end)
                 return PackResult::Damaged;
+            // Audio's frame count and pointer: the pointer counts from its own last byte, and
+            // muxers point past the packet when no frame starts in it.
+            const size_t pointer = sub->second == 3 ? size_t{p[dataStart + 2]} << 8 | p[dataStart + 3] : 0;
+            if (pointer > 0 && dataBegin + pointer - 1 < end)
+                packet.firstAccessUnit = pointer - 1;
         }
         if (dataBegin < end && selected(packet.stream, selection)) {
             packet.payload = pack.subspan(dataBegin, end - dataBegin);

@@ -37,6 +37,9 @@ struct Packet {
     // range) followed by the samples, for subpictures the SPU bytes, for NAV packets the PCI or
     // DSI data after the sub-stream id.
     std::span<const uint8_t> payload;
+    // AC-3, DTS and LPCM: where in the payload the first audio frame that starts in the packet
+    // begins, as the packet's header tells; none when no frame starts in it.
+    std::optional<size_t> firstAccessUnit;
 };
 
 // Which of the streams to hand out; the others are passed over.

@@ -47,7 +47,7 @@ std::vector<std::int16_t> joined(const std::vector<PcmBlock>& blocks)
 std::vector<PcmBlock> decodeAll(AudioDecoder& decoder, const std::vector<mediatest::Payload>& in)
 {
     std::vector<PcmBlock> out;
-    for (const auto& p : in) decoder.decode(p.data, p.pts, out);
+    for (const auto& p : in) decoder.decode(p.data, p.pts, out, p.firstAccessUnit);
     decoder.drain(out);
     return out;
 }
@@ -124,13 +124,26 @@ std::int64_t endOf(const std::vector<PcmBlock>& blocks)
 // from where they would put it, two decodings twice as far apart.
 constexpr std::int64_t Play = 360;
 
+// Gives LPCM packets the pointers to their first frames that a disc carries. FFmpeg's muxer
+// points right after the header in every packet, though it ends 24-bit packets inside blocks
+// of samples that the next packet completes.
+void pointToFirstFrames(std::vector<mediatest::Payload>& payloads)
+{
+    std::size_t open = 0;
+    for (mediatest::Payload& p : payloads) {
+        const std::size_t channels = (p.data[1] & 7) + 1, bits = 16 + 4 * (p.data[1] >> 6);
+        const std::size_t block = bits == 16 ? 2 * channels : 4 * bits / 8;  // 20 and 24 bits: stereo here
+        const std::size_t bytes = (p.data.size() - 3) / (bits == 16 ? block : 1) * (bits == 16 ? block : 1);
+        p.firstAccessUnit = 3 + (block - open) % block;
+        open = (open + bytes) % block;
+    }
+}
+
 TEST_P(AudioCodings, PlayOnInStepAfterACutPacket)
 {
     const Stream& s = GetParam();
-    if (s.ffmpegId == 0xA1)
-        GTEST_SKIP() << "24-bit LPCM packets may end inside a sample group that the next one "
-                        "completes: a cut packet cannot be told from those";
     auto payloads = packetsOf(s);
+    if (s.id.kind == StreamKind::Lpcm) pointToFirstFrames(payloads);
     AudioDecoder decoder(s.id.kind);
     std::vector<PcmBlock> whole = decodeAll(decoder, payloads);
     std::size_t k = payloads.size() / 3;
@@ -153,7 +166,8 @@ TEST_P(AudioCodings, AfterAJumpPlayWhatFollowsInStep)
     for (std::size_t i = 0; i < k; ++i) decoder.decode(payloads[i].data, payloads[i].pts, before);
     decoder.flush();
     std::vector<PcmBlock> after;
-    for (std::size_t i = j; i < payloads.size(); ++i) decoder.decode(payloads[i].data, payloads[i].pts, after);
+    for (std::size_t i = j; i < payloads.size(); ++i)
+        decoder.decode(payloads[i].data, payloads[i].pts, after, payloads[i].firstAccessUnit);
     decoder.drain(after);
     ASSERT_FALSE(after.empty());
     EXPECT_GE(after.front().pts, *payloads[j].pts);

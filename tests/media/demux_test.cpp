@@ -51,6 +51,17 @@ TEST(Demux, ElementaryStreamsEqualFfmpegs)
     EXPECT_TRUE(concat(packets, {StreamKind::Ac3, 0}).empty());
     EXPECT_FALSE(concat(packets, {StreamKind::Subpicture, 0}).empty());
     EXPECT_TRUE(concat(packets, {StreamKind::Subpicture, 1}).empty());
+
+    // The audio packets' pointers lead to an AC-3 frame's sync word.
+    int pointed = 0;
+    for (const Packet& p : packets) {
+        if (p.stream.kind != StreamKind::Ac3 || !p.firstAccessUnit) continue;
+        ASSERT_LT(*p.firstAccessUnit + 1, p.payload.size());
+        EXPECT_EQ(p.payload[*p.firstAccessUnit], 0x0B);
+        EXPECT_EQ(p.payload[*p.firstAccessUnit + 1], 0x77);
+        ++pointed;
+    }
+    EXPECT_GT(pointed, 10);
 }
 
 TEST(Demux, NavPacketsAndVideoTimestamps)

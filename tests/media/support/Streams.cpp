@@ -19,7 +19,7 @@ std::vector<Payload> streamPackets(const std::filesystem::path& file, media::Str
     media::demux(sectors, selection, packets);
     std::vector<Payload> result;
     for (const media::Packet& p : packets)
-        if (p.stream == stream) result.push_back({{p.payload.begin(), p.payload.end()}, p.pts});
+        if (p.stream == stream) result.push_back({{p.payload.begin(), p.payload.end()}, p.pts, p.firstAccessUnit});
     return result;
 }
 

@@ -12,6 +12,7 @@ namespace mediatest {
 struct Payload {
     std::vector<std::uint8_t> data;
     std::optional<std::int64_t> pts;
+    std::optional<std::size_t> firstAccessUnit;
 };
 
 // The packets of `stream`, copied out of the file.
