@@ -114,8 +114,11 @@ TEST(Cursor, JumpsLandOnTheVobuOfTheirTimeAndTheToldTimeIsThePictures)
     n->setHmsfTimeEvents(true);
     for (int i = 0; i < 5; ++i) n->read();
     EXPECT_NEAR(seconds(n->location()), 21.0, 0.01);
-    for (const Event& e : n->takeEvents())
-        if (e.code == event::CurrentHmsfTime) EXPECT_EQ(e.param1 >> 16 & 0xFF, 21);
+    for (const Event& e : n->takeEvents()) {
+        if (e.code == event::CurrentHmsfTime) {
+            EXPECT_EQ(e.param1 >> 16 & 0xFF, 21);
+        }
+    }
     n->presented(jumped, 21.5);
     EXPECT_NEAR(seconds(n->location()), 21.5, 0.05);
     n->takeEvents();
