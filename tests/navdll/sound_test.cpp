@@ -79,7 +79,9 @@ TEST_F(Sound, EveryCodingSoundsItsToneContinuouslyForTheTimePlayed)
         for (std::size_t i = 0; i < got.size(); ++i) {
             const REFERENCE_TIME length = static_cast<REFERENCE_TIME>(framesOf(got[i])) * second / soundRate;
             EXPECT_LE(std::llabs(length - (got[i].stop - got[i].start)), second / soundRate) << "sample " << i;
-            if (i > 0) EXPECT_LE(std::llabs(got[i].start - got[i - 1].stop), second / 1000) << "gap before sample " << i;
+            if (i > 0) {
+                EXPECT_LE(std::llabs(got[i].start - got[i - 1].stop), second / 1000) << "gap before sample " << i;
+            }
             covered += length;
         }
         EXPECT_NEAR(static_cast<double>(covered), static_cast<double>(clockTo - clockFrom), 0.1 * second);
