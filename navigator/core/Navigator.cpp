@@ -434,7 +434,7 @@ Location Navigator::location() const
 {
     Location l;
     l.title = playback_->title();
-    l.chapter = playback_->chapter();
+    l.chapter = playback_->shownChapter();
     l.programChain = playback_->pgcNumber();
     l.cell = playback_->cell();
     if (playback_->pgc())

@@ -198,6 +198,7 @@ void Playback::stopHere()
 {
     ++generation_;
     presented_.reset();
+    pictured_ = false;
     next_.reset();
     leaveStill();
     pgc_.reset();
@@ -237,6 +238,7 @@ void Playback::advance(double seconds)
     if (delta < 0) {
         stepBack(delta);
         presented_.reset();
+        pictured_ = false;
         report();
         return;
     }
@@ -255,6 +257,7 @@ void Playback::advance(double seconds)
         if (domain_ != Domain::Stop && !still()) offset_ += over;
     }
     presented_.reset();
+    pictured_ = false;
     report();
 }
 
@@ -317,6 +320,7 @@ void Playback::presented(unsigned generation, double seconds)
 {
     if (generation != generation_ || domain_ == Domain::Stop) return;
     presented_ = seconds;
+    pictured_ = true;
     reportTime();
 }
 
@@ -609,7 +613,10 @@ Link Playback::enterCell(int cell, double offset)
     // Until a picture of the new place shows, the time told is where playback moved to: the
     // cursor reads ahead of the pictures (for the sound) and a time search lands on the VOBU
     // before the time asked, and neither is a time anyone has seen.
-    if (!reading_) presented_ = titleTime();
+    if (!reading_) {
+        presented_ = titleTime();
+        pictured_ = false;
+    }
     ++entries_;
     loadNavPack();
     const CellPlayback& c = pgc_->cells[cell - 1];
@@ -846,14 +853,13 @@ void Playback::setDomain(Domain domain)
     if (domain == Domain::Stop) events_.push_back({event::PlaybackStopped, 0, 0});
 }
 
-void Playback::reportChapter(bool starting)
+// The last chapter that starts at or before this program of the chain playing, and the
+// program it starts at; 0 for none.
+std::pair<int, int> Playback::chapterOfProgram(int program) const
 {
-    if (domain_ != Domain::Title) return;
     const TitleSet& set = disc_.titleSets[titleSet_ - 1];
     int vtsTitle = vm_.sprm(sprm::VtsTitleNumber);
-    if (vtsTitle < 1 || vtsTitle > static_cast<int>(set.titles.size())) return;
-    // The chapter is the last one that starts at or before the current program of this chain.
-    int program = timeline().program(cell_);
+    if (vtsTitle < 1 || vtsTitle > static_cast<int>(set.titles.size())) return {0, 0};
     int found = 0;
     int foundProgram = 0;
     const std::vector<PartOfTitle>& chapters = set.titles[vtsTitle - 1];
@@ -865,6 +871,24 @@ void Playback::reportChapter(bool starting)
             foundProgram = part.programNumber;
         }
     }
+    return {found, foundProgram};
+}
+
+int Playback::shownChapter() const
+{
+    if (domain_ != Domain::Title || !pgc_ || !pictured_) return chapter();
+    // A picture of another chain than the cursor's: only the cursor's chapter is known.
+    double into = *presented_ - titleOffset();
+    if (into < 0 || into >= timeline().length()) return chapter();
+    int found = chapterOfProgram(timeline().program(timeline().at(into).cell)).first;
+    return found ? found : chapter();
+}
+
+void Playback::reportChapter(bool starting)
+{
+    if (domain_ != Domain::Title) return;
+    int program = timeline().program(cell_);
+    auto [found, foundProgram] = chapterOfProgram(program);
     if (!found) return;
     vm_.setSprm(sprm::ChapterNumber, static_cast<std::uint16_t>(found));
     if (found != shown_.chapter || (starting && foundProgram == program)) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/Ifo.h"
@@ -63,6 +64,9 @@ public:
     int titleSet() const { return titleSet_; }
     int title() const;    // 0 outside the title domain
     int chapter() const;  // 0 outside the title domain
+    // The chapter of the picture on screen: the cursor reads ahead of it (behind it, scanning
+    // backward).
+    int shownChapter() const;
     const Pgc* pgc() const { return pgc_.get(); }
     int pgcNumber() const { return pgc_ ? pgcNumber_ : 0; }
     int cell() const { return pgc_ ? cell_ : 0; }
@@ -134,6 +138,7 @@ private:
     void takeNavPack(NavPack pack);
     void stopHere();
     void report();
+    std::pair<int, int> chapterOfProgram(int program) const;
     void reportChapter(bool starting);
     void reportTime();
 
@@ -154,6 +159,7 @@ private:
     unsigned generation_ = 0;
     bool reading_ = false;  // the cursor moves on by itself: no jump
     std::optional<double> presented_;
+    bool pictured_ = false;  // presented_ is a picture's, not where a jump landed
     std::optional<double> back_;  // scanning backward: where the cursor reads next
     unsigned entries_ = 0;  // cells entered, to tell whether a step moved anywhere
     double rate_ = 1.0;

@@ -1,8 +1,8 @@
 #pragma once
 // The VOBUs' time stamps on one continuous line of 90 kHz ticks, as the graph's stream time
 // wants them: the stamps start again with cells and jumps, the line does not. Each VOBU
-// follows the one before it, unless the line has fallen behind the clock (a jump, a still, a
-// stall): then it starts at the clock.
+// follows the one before it, unless the line has fallen well behind the clock (a jump, a
+// still, a stall): then it starts at the clock.
 
 #include <cstdint>
 #include <optional>

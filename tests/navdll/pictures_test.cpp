@@ -4,6 +4,7 @@
 
 #include "FrameMarks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -19,6 +20,7 @@ constexpr double framesPerSecond = 25;  // the sample disc is PAL
 struct Moment {
     std::optional<mediatest::FrameMarks> marks;
     double told = 0;
+    ULONG chapter = 0;
     bool subtitle = false;  // the sample disc's first subtitle, a white box low in the picture
 };
 
@@ -40,6 +42,7 @@ Moment readMoment(HWND window, IDvdInfo2& info)
     info.GetCurrentLocation(&location);
     const DVD_HMSF_TIMECODE& t = location.TimeCode;
     moment.told = t.bHours * 3600.0 + t.bMinutes * 60.0 + t.bSeconds + t.bFrames / framesPerSecond;
+    moment.chapter = location.ChapterNum;
     if (copied) {
         const auto* pixels = static_cast<const std::uint8_t*>(bits);
         moment.marks = mediatest::readFrameMarks(pixels, std::ptrdiff_t{width} * 4, width, height);
@@ -51,6 +54,17 @@ Moment readMoment(HWND window, IDvdInfo2& info)
     DeleteDC(copy);
     ReleaseDC(nullptr, screen);
     return moment;
+}
+
+using Moments = std::vector<std::pair<Moment, double>>;
+
+// Disc frames per frame period of the clock between the first and the last moment seen.
+double pace(const Moments& seen)
+{
+    if (seen.size() < 2) return 0;
+    const auto& [first, from] = seen.front();
+    const auto& [last, to] = seen.back();
+    return (last.marks->frame - first.marks->frame) / ((to - from) * framesPerSecond);
 }
 
 class Pictures : public Playback {
@@ -98,8 +112,35 @@ protected:
         return worst;
     }
 
+    // Two seconds of moments a tenth of a second apart, each with the graph's clock, at a
+    // trick-play speed (negative: backward).
+    Moments scan(double speed)
+    {
+        EXPECT_EQ(S_OK, speed > 0 ? dvd->PlayForwards(speed, DVD_CMD_FLAG_None, nullptr)
+                                  : dvd->PlayBackwards(-speed, DVD_CMD_FLAG_None, nullptr));
+        pumpMessages(300);
+        Moments seen;
+        for (int i = 0; i < 20; ++i) {
+            pumpMessages(100);
+            Moment m = moment();
+            if (m.marks) seen.emplace_back(m, streamSeconds(playback->clockTime()));
+        }
+        EXPECT_GT(seen.size(), 10u) << "pictures without a readable frame counter";
+        std::printf("at %+.0f: %.2f disc frames per frame period\n", speed, pace(seen));
+        return seen;
+    }
+
     HWND host = nullptr;
 };
+
+// The chapter the picture's patch names (title 1's chapters are coloured 0, 1, 2, 3) against
+// the one the navigator tells: the moments where they disagree.
+int chapterMismatches(const Moments& seen)
+{
+    return static_cast<int>(std::count_if(seen.begin(), seen.end(), [](const auto& s) {
+        return s.first.marks->colour + 1 != static_cast<int>(s.first.chapter);
+    }));
+}
 
 // Processor time of this process (navigator, renderers and the test) per second of playback.
 double processorLoad(DWORD milliseconds)
@@ -219,6 +260,67 @@ TEST_F(SizePictures, ATitleSmallerThanItsMenuShowsWholeWithoutGarbageBetween)
     long width = 0, height = 0;
     ASSERT_EQ(S_OK, video->GetVideoSize(&width, &height));
     std::printf("the renderer draws the 352x288 title at %ldx%ld\n", width, height);
+}
+
+TEST_F(Pictures, ForwardFourRunsFourFramesAPeriodIntoTheNextChapter)
+{
+    playTitleOneTo(5);
+    const auto seen = scan(4.0);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_NEAR(4.0, pace(seen), 0.4);
+    EXPECT_EQ(0, seen.front().first.marks->colour) << "chapter 1 at the start";
+    EXPECT_EQ(1, seen.back().first.marks->colour) << "chapter 2 (from 8 s) reached";
+    EXPECT_LE(chapterMismatches(seen), 1) << "one may be caught right at the boundary";
+    for (const auto& [m, clock] : seen)
+        EXPECT_NEAR(m.marks->frame / framesPerSecond, m.told, 0.5) << "at frame " << m.marks->frame;
+}
+
+TEST_F(Pictures, BackwardFourRunsTheCounterDownIntoThePreviousChapter)
+{
+    playTitleOneTo(1);
+    DVD_HMSF_TIMECODE at{0, 0, 19, 0};
+    ASSERT_EQ(S_OK, dvd->PlayAtTimeInTitle(1, &at, DVD_CMD_FLAG_Flush, nullptr));
+    pumpMessages(500);
+    const auto seen = scan(-4.0);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_NEAR(-4.0, pace(seen), 1.5);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_LE(seen[i].first.marks->frame, seen[i - 1].first.marks->frame) << "never forward";
+    EXPECT_EQ(2, seen.front().first.marks->colour) << "chapter 3 at the start";
+    EXPECT_EQ(1, seen.back().first.marks->colour) << "chapter 2 (before 16 s) reached";
+    EXPECT_LE(chapterMismatches(seen), 1) << "one may be caught right at the boundary";
+}
+
+TEST_F(Pictures, AfterAPauseTheCounterGoesOnFromTheFrameShown)
+{
+    playTitleOneTo(2);
+    // The graph's pause, then the navigator's own.
+    for (const bool graphPause : {true, false}) {
+        SCOPED_TRACE(graphPause ? "graph paused" : "navigator paused");
+        if (graphPause) {
+            ASSERT_TRUE(SUCCEEDED(playback->control->Pause()));
+            OAFilterState state = -1;
+            ASSERT_EQ(S_OK, playback->control->GetState(10000, &state));
+        } else {
+            ASSERT_EQ(S_OK, dvd->Pause(TRUE));
+        }
+        pumpMessages(300);
+        const Moment held = moment();
+        pumpMessages(1000);
+        const Moment later = moment();
+        ASSERT_TRUE(held.marks && later.marks);
+        EXPECT_EQ(held.marks->frame, later.marks->frame) << "the picture stands";
+        EXPECT_NEAR(held.marks->frame / framesPerSecond, held.told, 0.1);
+        if (graphPause) ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+        else ASSERT_EQ(S_OK, dvd->Pause(FALSE));
+        pumpMessages(200);
+        const Moment resumed = moment();
+        ASSERT_TRUE(resumed.marks);
+        // A fifth of a second is five frames; a pause's length skipped or a restart from the
+        // start of the VOBU would land far off.
+        EXPECT_GT(resumed.marks->frame, held.marks->frame);
+        EXPECT_LE(resumed.marks->frame, held.marks->frame + 12);
+    }
 }
 
 }  // namespace

@@ -126,6 +126,12 @@ TEST(Cursor, JumpsLandOnTheVobuOfTheirTimeAndTheToldTimeIsThePictures)
     EXPECT_NEAR(seconds(n->location()), 21.5, 0.05);
     n->presented(jumped, 22.1);
     EXPECT_TRUE(has(n->takeEvents(), event::CurrentHmsfTime, 22 << 16 | 2 << 24));
+    // So is the chapter: reading has entered chapter 4 (from 24 s), the screen not yet.
+    while ((v = n->read()) && v->time < 24.5) {}
+    n->presented(jumped, 23.8);
+    EXPECT_EQ(n->location().chapter, 3);
+    n->presented(jumped, 24.1);
+    EXPECT_EQ(n->location().chapter, 4);
 
     // Chapter jumps land on the chapter's first VOBU.
     ASSERT_EQ(n->playChapterInTitle(1, 4), Status::Ok);
