@@ -161,7 +161,7 @@ HRESULT DvdControl::Pause(BOOL on)
     const HRESULT hr = act([](Navigator& core) {
         return core.domain() == nav::Domain::Stop ? Status::InvalidDomain : Status::Ok;
     });
-    if (SUCCEEDED(hr)) filter_.session().setFrozen(on != FALSE);
+    if (SUCCEEDED(hr)) filter_.freeze(on != FALSE);
     return hr;
 }
 

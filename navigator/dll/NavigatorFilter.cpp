@@ -125,6 +125,14 @@ HRESULT NavigatorFilter::command(const std::function<nav::Status(nav::Navigator&
     return toResult(status, notAvailable);
 }
 
+void NavigatorFilter::freeze(bool on)
+{
+    // Stream time moves again before the pictures do, so none is stamped in the pause.
+    if (on) session_.setFrozen(true);
+    transport_.hold(on);
+    if (!on) session_.setFrozen(false);
+}
+
 POINT NavigatorFilter::toSourcePoint(POINT client)
 {
     ComPtr<IBaseFilter> renderer = videoRenderer();

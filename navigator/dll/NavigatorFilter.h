@@ -44,6 +44,8 @@ public:
     HRESULT command(const std::function<nav::Status(nav::Navigator&)>& action,
                     HRESULT notAvailable = VFW_E_DVD_CMD_CANCELLED);
     DiscSession& session() { return session_; }
+    // The navigator's own pause, which the graph does not see.
+    void freeze(bool on);
     // A point in the video window's client area in the picture's source coordinates.
     POINT toSourcePoint(POINT client);
     ComPtr<IBaseFilter> videoRenderer() const { return video_.connectedFilter(); }

@@ -111,6 +111,9 @@ HRESULT StreamWorker::sendOne(REFERENCE_TIME start, REFERENCE_TIME stop, unsigne
         producer_.consumed();
         return S_OK;
     }
+    const REFERENCE_TIME held = transport_.heldFor();
+    start += held;
+    stop += held;
     sample->SetTime(&start, &stop);
     sample->SetSyncPoint(TRUE);
     sample->SetDiscontinuity(discontinuity ? TRUE : FALSE);

@@ -22,7 +22,7 @@ void Transport::setClock(IReferenceClock* clock)
 void Transport::pause()
 {
     std::lock_guard lock(mutex_);
-    if (state_ == State_Running) pausedAt_ = streamTimeLocked();
+    if (state_ == State_Running) pausedAt_ = graphTimeLocked();
     if (state_ == State_Stopped) pausedAt_ = 0;
     state_ = State_Paused;
     changed_.notify_all();
@@ -42,6 +42,20 @@ void Transport::stop()
     std::lock_guard lock(mutex_);
     state_ = State_Stopped;
     flushing_ = false;
+    heldAt_.reset();
+    heldFor_ = 0;
+    changed_.notify_all();
+}
+
+void Transport::hold(bool on)
+{
+    std::lock_guard lock(mutex_);
+    if (on && !heldAt_) {
+        heldAt_ = graphTimeLocked();
+    } else if (!on && heldAt_) {
+        heldFor_ += graphTimeLocked() - *heldAt_;
+        heldAt_.reset();
+    }
     changed_.notify_all();
 }
 
@@ -99,7 +113,18 @@ REFERENCE_TIME Transport::streamTime() const
     return streamTimeLocked();
 }
 
+REFERENCE_TIME Transport::heldFor() const
+{
+    std::lock_guard lock(mutex_);
+    return heldFor_;
+}
+
 REFERENCE_TIME Transport::streamTimeLocked() const
+{
+    return heldAt_.value_or(graphTimeLocked()) - heldFor_;
+}
+
+REFERENCE_TIME Transport::graphTimeLocked() const
 {
     if (state_ != State_Running) return pausedAt_;
     if (clock_) {

@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 namespace lumanav {
 
@@ -19,6 +20,10 @@ public:
     void pause();
     void run(REFERENCE_TIME start);
     void stop();
+    // The navigator's own pause: stream time stands for the streams while the graph's clock
+    // runs on, and what is sent after it is stamped later by as long as it stood, so playback
+    // goes on from the picture shown.
+    void hold(bool on);
     // True while a streaming thread works on a sample that downstream has not taken yet.
     bool cueing() const;
     // Waits up to `milliseconds` for the threads to finish cueing.
@@ -32,6 +37,8 @@ public:
     // Streaming side.
     unsigned generation() const;
     REFERENCE_TIME streamTime() const;
+    // What the samples' times need adding to be on the graph's stream time.
+    REFERENCE_TIME heldFor() const;
     // Waits until a sample starting at `start` may go out (it lies within `lead` of stream
     // time), a flush has happened since `generation`, or the filter stops.
     Wake waitToSend(REFERENCE_TIME start, REFERENCE_TIME lead, unsigned generation);
@@ -50,6 +57,7 @@ public:
 
 private:
     REFERENCE_TIME streamTimeLocked() const;
+    REFERENCE_TIME graphTimeLocked() const;
     void becomeIdle();
     void becomeBusy();
 
@@ -60,6 +68,8 @@ private:
     REFERENCE_TIME start_ = 0;         // stream time zero on the clock, while running
     REFERENCE_TIME pausedAt_ = 0;      // stream time while paused
     ULONGLONG runTicks_ = 0;           // when running without a clock
+    std::optional<REFERENCE_TIME> heldAt_;  // the graph's stream time when held
+    REFERENCE_TIME heldFor_ = 0;
     unsigned generation_ = 0;
     bool flushing_ = false;
     int deliveries_ = 0;

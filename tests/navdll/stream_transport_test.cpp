@@ -46,6 +46,29 @@ TEST(StreamTransport, RunningWithoutAClockFollowsTheSystemTime)
     EXPECT_EQ(paused, transport.streamTime());
 }
 
+TEST(StreamTransport, HeldStreamTimeStandsAndGoesOnFromWhereItStood)
+{
+    Transport transport;
+    transport.pause();
+    transport.run(0);
+    Sleep(30);
+    transport.hold(true);
+    const REFERENCE_TIME held = transport.streamTime();
+    Sleep(60);
+    EXPECT_EQ(held, transport.streamTime());
+    // Through a pause of the graph too.
+    transport.pause();
+    transport.run(0);
+    EXPECT_EQ(held, transport.streamTime());
+    transport.hold(false);
+    // The time it stood goes onto the samples, not into stream time.
+    EXPECT_GT(transport.heldFor(), 0);
+    EXPECT_GE(transport.streamTime(), held);
+    EXPECT_LT(transport.streamTime() - held, transport.heldFor());
+    transport.stop();
+    EXPECT_EQ(0, transport.heldFor()) << "a new run starts afresh";
+}
+
 TEST(StreamTransport, AStopSeenLateStillEndsTheWait)
 {
     Transport transport;
