@@ -96,6 +96,24 @@ protected:
         return std::nullopt;
     }
 
+    // Pumps until the screen shows the frame of the highlight at `lit` in the colour `hue`
+    // accepts and the menu's navy background at `plain`.
+    bool untilFramed(POINT lit, POINT plain, bool (*hue)(COLORREF), DWORD milliseconds = 2000)
+    {
+        RECT area{};
+        GetWindowRect(host, &area);
+        const HDC screen = GetDC(nullptr);
+        bool framed = false;
+        for (const ULONGLONG start = GetTickCount64(); !framed && GetTickCount64() - start < milliseconds;) {
+            pumpMessages(40);
+            const COLORREF background = GetPixel(screen, area.left + plain.x, area.top + plain.y);
+            framed = hue(GetPixel(screen, area.left + lit.x, area.top + lit.y)) &&
+                     GetBValue(background) > GetRValue(background) + 40;
+        }
+        ReleaseDC(nullptr, screen);
+        return framed;
+    }
+
     // The largest difference between the picture's frame and the time told over a while.
     double worstDisagreement(int samples)
     {
@@ -321,6 +339,41 @@ TEST_F(Pictures, AfterAPauseTheCounterGoesOnFromTheFrameShown)
         EXPECT_GT(resumed.marks->frame, held.marks->frame);
         EXPECT_LE(resumed.marks->frame, held.marks->frame + 12);
     }
+}
+
+}  // namespace
+}  // namespace navtest
+
+namespace navtest {
+namespace {
+
+// The disc's pictures are compressed: colours are told apart loosely.
+bool yellow(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 110; }
+
+// The sample disc's title menu frames the selected button in yellow: points on the frames of
+// the first and the second button, clear of their faces.
+TEST_F(Pictures, TheMenuHighlightFollowsDirectionsAndTheMouseAndActivationFollowsTheButton)
+{
+    const POINT first{118, 230}, second{118, 350};
+    runToMenu();
+    EXPECT_TRUE(untilFramed(first, second, yellow)) << "the first button at first";
+    ASSERT_EQ(S_OK, dvd->SelectRelativeButton(DVD_Relative_Lower));
+    EXPECT_TRUE(untilFramed(second, first, yellow));
+    ASSERT_EQ(S_OK, dvd->SelectAtPosition(POINT{360, 230}));
+    EXPECT_TRUE(untilFramed(first, second, yellow));
+    ASSERT_EQ(S_OK, dvd->SelectAtPosition(POINT{360, 350}));
+    EXPECT_TRUE(untilFramed(second, first, yellow));
+    ASSERT_EQ(S_OK, dvd->SelectRelativeButton(DVD_Relative_Upper));
+    EXPECT_TRUE(untilFramed(first, second, yellow));
+
+    // The first button plays title 1.
+    ASSERT_EQ(S_OK, dvd->ActivateButton());
+    ASSERT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& e) { return e.param1 == 1; }));
+    EXPECT_TRUE(untilColour(0, 3000)) << "title 1's first chapter on screen";
+    DVD_PLAYBACK_LOCATION2 location{};
+    ASSERT_EQ(S_OK, info->GetCurrentLocation(&location));
+    EXPECT_EQ(1u, location.TitleNum);
+    EXPECT_EQ(1u, location.ChapterNum);
 }
 
 }  // namespace
