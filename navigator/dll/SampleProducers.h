@@ -1,7 +1,7 @@
 #pragma once
 // What the audio pin carries: the chosen stream's sound as the video pin's thread decodes it,
 // on the same line of stream time as the pictures, and silence wherever the disc has none
-// (menus, stills, other speeds), so the audio renderer's clock always runs.
+// (menus, stills, other speeds), so the renderer never starves.
 
 #include "SoundQueue.h"
 #include "StreamWorker.h"
