@@ -83,6 +83,13 @@ void ControlBar::DragSeekThumbTo(int x) const
     SendInput(1, &release, sizeof release);
 }
 
+void StepSlider(HWND slider, bool up)
+{
+    RECT thumb = SliderThumbRect(slider);
+    const int y = (thumb.top + thumb.bottom) / 2;
+    Click({up ? thumb.right + 4 : thumb.left - 4, y});
+}
+
 HWND RendererWindow(const Player& player)
 {
     if (HWND inside = ChildWithText(player.VideoWindow(), L"wine_quartz_window", L"VideoWindow")) return inside;

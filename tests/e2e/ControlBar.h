@@ -42,6 +42,8 @@ private:
     HWND window_, toolbar_, speed_, seek_, volume_;
 };
 
+// A click on a slider's channel beside the thumb moves it one page toward the pointer.
+void StepSlider(HWND slider, bool up);
 // Plays the sample disc from the default drive up to its first title, as a person would:
 // Play, then the first button of the disc's menu clicked on the picture.
 void PlayFirstTitle(const Player& player, const ControlBar& bar);

@@ -4,18 +4,6 @@
 
 using namespace e2e;
 
-namespace {
-
-// A click on a slider's channel beside the thumb moves it one page toward the pointer.
-void StepSlider(HWND slider, bool up)
-{
-    RECT thumb = SliderThumbRect(slider);
-    const int y = (thumb.top + thumb.bottom) / 2;
-    Click({up ? thumb.right + 4 : thumb.left - 4, y});
-}
-
-} // namespace
-
 TEST(Transport, SpeedSliderSpaceBarVolumeAndMute)
 {
     Player player;
