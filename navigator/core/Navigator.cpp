@@ -121,6 +121,16 @@ void Navigator::setHmsfTimeEvents(bool on)
     playback_->setTimeEvents(on);
 }
 
+void Navigator::setActionsShown(bool on)
+{
+    playback_->setActionsShown(on);
+}
+
+void Navigator::actionShown()
+{
+    playback_->act();
+}
+
 // ---- titles, chapters and times
 
 namespace {
@@ -344,9 +354,11 @@ Status Navigator::selectAngle(int angle)
 }
 
 // ---- buttons
+// A button activated before and still waiting to be seen acts first, in its own menu.
 
 Status Navigator::selectButton(int button)
 {
+    playback_->act();
     if (playback_->buttons().empty()) return Status::NoSuchButton;
     if (forbids(*playback_, uop::ButtonSelectOrActivate)) return Status::Prohibited;
     if (button < 1 || button > static_cast<int>(playback_->buttons().size()))
@@ -357,6 +369,7 @@ Status Navigator::selectButton(int button)
 
 Status Navigator::activateButton()
 {
+    playback_->act();
     if (playback_->buttons().empty()) return Status::NoSuchButton;
     if (forbids(*playback_, uop::ButtonSelectOrActivate)) return Status::Prohibited;
     playback_->activateButton();
@@ -365,6 +378,7 @@ Status Navigator::activateButton()
 
 Status Navigator::selectRelativeButton(Direction direction)
 {
+    playback_->act();
     if (playback_->buttons().empty()) return Status::NoSuchButton;
     if (forbids(*playback_, uop::ButtonSelectOrActivate)) return Status::Prohibited;
     const MenuButton& current = playback_->buttons()[playback_->button() - 1];
@@ -381,6 +395,7 @@ Status Navigator::selectRelativeButton(Direction direction)
 
 Status Navigator::selectAtPosition(int x, int y)
 {
+    playback_->act();
     if (playback_->buttons().empty()) return Status::NoSuchButton;
     if (forbids(*playback_, uop::ButtonSelectOrActivate)) return Status::Prohibited;
     for (const MenuButton& b : playback_->buttons()) {
@@ -394,6 +409,7 @@ Status Navigator::selectAtPosition(int x, int y)
 
 Status Navigator::activateAtPosition(int x, int y)
 {
+    playback_->act();
     if (playback_->buttons().empty()) return Status::NoSuchButton;
     if (forbids(*playback_, uop::ButtonSelectOrActivate)) return Status::Prohibited;
     for (const MenuButton& b : playback_->buttons()) {
@@ -620,6 +636,7 @@ Overlay Navigator::overlay() const
     const NavPack& pack = playback_->navPack();
     o.button = true;
     o.rect = button.rect;
+    o.acting = playback_->acting();
     if (button.colours >= 1 && button.colours <= 3) {
         const ButtonColours& c = pack.buttonColours[button.colours - 1];
         o.colours = playback_->activatedButton() == b ? c.action : c.selection;

@@ -178,6 +178,9 @@ struct Overlay {
     bool button = false;
     Rect rect;                  // of the highlighted button
     std::uint32_t colours = 0;  // its colour entry: selection, or action once activated
+    bool acting = false;        // its command waits for a picture of these colours
+
+    bool operator==(const Overlay&) const = default;
 };
 
 class Navigator;
@@ -215,6 +218,11 @@ public:
     void elapse(double seconds);
     std::vector<Event> takeEvents();
     void setHmsfTimeEvents(bool on);
+    // For a player that shows pictures: an activated button's command waits until a picture
+    // has shown the button in its action colours (Overlay::acting), told by actionShown(), or
+    // at most a moment of clock time.
+    void setActionsShown(bool on);
+    void actionShown();
 
     Status playTitle(int title);
     Status playChapterInTitle(int title, int chapter);

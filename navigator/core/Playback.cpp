@@ -13,6 +13,9 @@ constexpr int MaxHops = 256;
 // Cells one time step may cross; every cell lasts at least a frame, so this is never reached
 // by real playback.
 constexpr int MaxCellsPerStep = 64;
+// How long an activated button's command waits for a picture showing the action colours
+// before it runs anyway: a picture normally comes within a frame.
+constexpr double MaxActionWait = 0.5;
 
 std::uint16_t languageCode(const std::string& language)
 {
@@ -206,6 +209,7 @@ void Playback::stopHere()
     offset_ = 0;
     navPack_ = {};
     activated_ = 0;
+    action_.reset();
     setDomain(Domain::Stop);
     report();
 }
@@ -226,6 +230,7 @@ bool Playback::elapseTimers(double seconds)
 void Playback::elapse(double seconds)
 {
     if (domain_ == Domain::Stop || !pgc_ || seconds <= 0) return;
+    if (action_ && (actionLeft_ -= seconds) <= 0) return act();
     if (!elapseTimers(seconds)) report();
 }
 
@@ -556,6 +561,7 @@ bool Playback::setPgc(Domain domain, int titleSet, int pgcNumber)
     shuffled_.clear();
     navPack_ = {};
     activated_ = 0;
+    action_.reset();
     shown_.second = -1;
     if (domain == Domain::Title) {
         if (entry->titleNumber) vm_.setSprm(sprm::VtsTitleNumber, entry->titleNumber);
@@ -830,7 +836,20 @@ void Playback::activateButton()
     if (!b) return;
     activated_ = b;
     Command command = navPack_.buttons[b - 1].command;
-    follow(vm_.run(command));
+    if (!actionsShown_) return follow(vm_.run(command));
+    action_ = command;
+    actionGeneration_ = generation_;
+    actionLeft_ = MaxActionWait;
+    report();
+}
+
+void Playback::act()
+{
+    if (!action_) return;
+    Command command = *action_;
+    action_.reset();
+    // A jump since the activation has taken playback away from the menu it belonged to.
+    if (actionGeneration_ == generation_) follow(vm_.run(command));
 }
 
 // ---- events

@@ -59,6 +59,12 @@ public:
     void selectAngle(int angle);
     void selectButton(int button);
     void activateButton();
+    // With pictures, an activated button shows in its action colours before its command runs:
+    // the command waits for act(), or for a moment of clock time when no picture comes.
+    void setActionsShown(bool on) { actionsShown_ = on; }
+    bool acting() const { return action_.has_value(); }
+    // Runs the command of the button activated, if it still waits.
+    void act();
 
     Domain domain() const { return domain_; }
     int titleSet() const { return titleSet_; }
@@ -169,6 +175,10 @@ private:
     std::vector<int> shuffled_;  // programs a shuffle chain has played
     NavPack navPack_;
     int activated_ = 0;
+    bool actionsShown_ = false;
+    std::optional<Command> action_;  // of the button activated, until it has been seen
+    unsigned actionGeneration_ = 0;
+    double actionLeft_ = 0;  // clock seconds it waits for a picture at most
     std::optional<ResumePoint> resume_;
 
     // What the player has been told, so that only changes make events.

@@ -11,7 +11,9 @@ void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring f
     folder_ = std::move(folder);
     started_ = false;
     frozen_ = false;
-    if (core_) core_->setHmsfTimeEvents(hmsfTimeEvents_);
+    if (!core_) return;
+    core_->setHmsfTimeEvents(hmsfTimeEvents_);
+    core_->setActionsShown(true);
 }
 
 bool DiscSession::hasDisc() const
@@ -88,6 +90,12 @@ nav::Overlay DiscSession::overlay() const
 {
     std::lock_guard lock(coreMutex_);
     return core_ ? core_->overlay() : nav::Overlay{};
+}
+
+void DiscSession::actionShown()
+{
+    std::lock_guard lock(coreMutex_);
+    if (core_) core_->actionShown();
 }
 
 std::optional<std::pair<int, nav::AudioCoding>> DiscSession::audio() const

@@ -43,6 +43,8 @@ public:
     void presented(unsigned generation, double seconds);
     void elapse(double seconds);
     nav::Overlay overlay() const;
+    // A picture with the activated button in its action colours is on screen: its command runs.
+    void actionShown();
     // The audio stream playing and its coding; nothing when none plays.
     std::optional<std::pair<int, nav::AudioCoding>> audio() const;
     bool playing() const;

@@ -100,13 +100,16 @@ HRESULT NavigatorFilter::command(const std::function<nav::Status(nav::Navigator&
     if (!session_.started()) return VFW_E_DVD_INVALIDDOMAIN;
     // The flush starts with the jump, under the core's lock: a streaming thread reads either
     // the old place under the old generation or the new place under the new one.
-    bool jumped = false;
+    bool jumped = false, redraw = false;
     const nav::Status status = session_.withCore(
         [&](nav::Navigator& core) {
             const unsigned before = core.generation();
+            const nav::Overlay shown = core.overlay();
             const nav::Status result = action(core);
             jumped = core.generation() != before && streaming();
             if (jumped) transport_.beginFlush();
+            // A still, or the navigator's own pause, sends no picture that would carry the change.
+            redraw = (session_.frozen() || core.frame().still) && !(core.overlay() == shown);
             return result;
         },
         nav::Status::InvalidDomain);
@@ -114,9 +117,9 @@ HRESULT NavigatorFilter::command(const std::function<nav::Status(nav::Navigator&
         std::lock_guard lock(mutex_);
         finishFlush();
     } else if (status == nav::Status::Ok) {
-        // Paused, the picture shows a new highlight or subpicture at once.
+        // Where the picture stands, it shows a new highlight or subpicture at once.
         std::lock_guard lock(mutex_);
-        if (state_ == State_Paused) {
+        if (state_ == State_Paused || (state_ == State_Running && redraw)) {
             transport_.beginFlush();
             finishFlush();
         }

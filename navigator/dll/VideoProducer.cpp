@@ -229,6 +229,7 @@ bool VideoProducer::fill(IMediaSample& sample)
 void VideoProducer::drawOverlay(std::uint8_t* buffer, std::int64_t pts)
 {
     const nav::Overlay overlay = session_.overlay();
+    acting_ = overlay.acting;
     const std::size_t bytes = std::size_t{4} * width_ * height_;
     if (overlay.button && buffer != menuPicture_.data() && !redraw_) {
         menuPicture_.assign(buffer, buffer + bytes);
@@ -257,6 +258,12 @@ void VideoProducer::consumed()
             menuPicture_.clear();
         }
         change_.reset();
+    }
+    if (std::exchange(acting_, false)) {
+        // The button has been seen acting: its command runs, and what was read of the menu
+        // has no place after a jump it makes.
+        session_.actionShown();
+        if (session_.generation() != generation_) forget();
     }
     if (std::exchange(redraw_, false)) return;
     // A picture already on its way when the navigator paused does not move its time.

@@ -98,6 +98,7 @@ private:
     std::vector<std::uint8_t> menuPicture_;
     std::int64_t menuPts_ = 0;
     bool redraw_ = false;
+    bool acting_ = false;  // the picture on its way shows a button in its action colours
     std::optional<REFERENCE_TIME> idleSince_;  // while a still holds or the navigator pauses
 };
 

@@ -3,6 +3,7 @@
 #include "PlaybackTest.h"
 
 #include "FrameMarks.h"
+#include "PinTap.h"
 
 #include <algorithm>
 #include <cmath>
@@ -349,6 +350,7 @@ namespace {
 
 // The disc's pictures are compressed: colours are told apart loosely.
 bool yellow(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 110; }
+bool red(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) < 110 && GetBValue(c) < 110; }
 
 // The sample disc's title menu frames the selected button in yellow: points on the frames of
 // the first and the second button, clear of their faces.
@@ -374,6 +376,62 @@ TEST_F(Pictures, TheMenuHighlightFollowsDirectionsAndTheMouseAndActivationFollow
     ASSERT_EQ(S_OK, info->GetCurrentLocation(&location));
     EXPECT_EQ(1u, location.TitleNum);
     EXPECT_EQ(1u, location.ChapterNum);
+}
+
+}  // namespace
+}  // namespace navtest
+
+namespace navtest {
+namespace {
+
+// A point of a 720x576 picture as the video pin sends it, bottom-up.
+std::optional<COLORREF> pixelOf(const TappedSample& sample, POINT p)
+{
+    const std::size_t at = (std::size_t{575 - static_cast<std::size_t>(p.y)} * 720 + p.x) * 4;
+    if (sample.bytes.size() < at + 4) return std::nullopt;
+    return RGB(sample.bytes[at + 2], sample.bytes[at + 1], sample.bytes[at]);
+}
+
+// The title menu frames the button being activated in red, and holds still after its second
+// of pictures: what changes there is drawn again, and the button acts only once seen.
+TEST_F(Pictures, AnActivatedButtonIsSeenInItsActionColoursBeforeItsTitlePlays)
+{
+    PinTap tap(*playback, L"Video", std::size_t{1} << 20);
+    ASSERT_TRUE(tap.ready());
+    const POINT first{118, 230}, second{118, 350};
+    runToMenu();
+    pumpMessages(1500);
+    ASSERT_EQ(S_OK, dvd->SelectRelativeButton(DVD_Relative_Lower));
+    EXPECT_TRUE(untilFramed(second, first, yellow)) << "the still menu shows a new selection";
+
+    // Paused, the action colours stay on screen and the command waits for the clock.
+    ASSERT_TRUE(SUCCEEDED(playback->control->Pause()));
+    ASSERT_EQ(S_OK, dvd->ActivateButton());
+    EXPECT_TRUE(untilFramed(second, first, red));
+    DVD_DOMAIN domain{};
+    ASSERT_EQ(S_OK, info->GetCurrentDomain(&domain));
+    EXPECT_EQ(DVD_DOMAIN_VideoManagerMenu, domain);
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& e) { return e.param1 == 2; }));
+
+    // Running, one picture at least carries them before the title's.
+    ASSERT_EQ(S_OK, dvd->ShowMenu(DVD_MENU_Title, DVD_CMD_FLAG_None, nullptr));
+    pumpMessages(1500);
+    ASSERT_EQ(S_OK, dvd->SelectButton(1));
+    pumpMessages(200);
+    tap.clear();
+    ASSERT_EQ(S_OK, dvd->ActivateButton());
+    ASSERT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& e) { return e.param1 == 1; }));
+    EXPECT_TRUE(untilColour(0, 3000)) << "title 1 on screen";
+    const std::vector<TappedSample> sent = tap.samples();
+    const auto acting = std::find_if(sent.begin(), sent.end(), [&](const TappedSample& s) {
+        const std::optional<COLORREF> lit = pixelOf(s, first), other = pixelOf(s, second);
+        return lit && other && red(*lit) && !red(*other);
+    });
+    EXPECT_NE(acting, sent.end()) << "no picture showed the first button acting among " << sent.size();
+    DVD_PLAYBACK_LOCATION2 location{};
+    ASSERT_EQ(S_OK, info->GetCurrentLocation(&location));
+    EXPECT_EQ(1u, location.TitleNum);
 }
 
 }  // namespace

@@ -287,6 +287,65 @@ TEST(Playback, ButtonsSelectActivateAndActByThemselves)
     EXPECT_EQ(n->location().title, 2) << "an auto-action button acts when selected";
 }
 
+// A player with pictures sees the activated button in its action colours before the command
+// takes playback elsewhere; the command still runs, once, where it was given.
+TEST(Playback, WithPicturesAnActivatedButtonShowsItsActionColoursBeforeItActs)
+{
+    const std::vector<ButtonLayout> buttons{
+        {{0, 0, 100, 100}, 0, 2, 0, 0, false, JumpTitle2},
+        {{0, 100, 100, 200}, 1, 3, 0, 0, false, {}},
+        {{0, 200, 100, 300}, 2, 0, 0, 0, true, JumpTitle2},
+    };
+    TestDisc d({sequentialPgc({5}), sequentialPgc({5})});
+    d.addRootMenu(buttons);
+    std::vector<std::uint8_t> sector = navtest::navPackSector(buttons);
+    constexpr std::size_t ColourSet1 = 0x2D + 0x76;
+    const std::uint8_t selection[4]{0x11, 0x11, 0x22, 0x22}, action[4]{0x33, 0x33, 0x44, 0x44};
+    std::copy_n(selection, 4, sector.begin() + ColourSet1);
+    std::copy_n(action, 4, sector.begin() + ColourSet1 + 4);
+    d.sectors.put(1, VobSet::Menu, 0, sector);
+    auto n = d.start();
+    n->setActionsShown(true);
+    auto toMenu = [&] {
+        ASSERT_EQ(n->showMenu(MenuId::Root), Status::Ok);
+        ASSERT_EQ(n->domain(), Domain::VideoTitleSetMenu);
+        n->takeEvents();
+    };
+
+    toMenu();
+    EXPECT_EQ(n->overlay().colours, 0x11112222u);
+    ASSERT_EQ(n->activateButton(), Status::Ok);
+    EXPECT_EQ(n->domain(), Domain::VideoTitleSetMenu) << "not before the picture";
+    EXPECT_TRUE(n->overlay().acting);
+    EXPECT_EQ(n->overlay().colours, 0x33334444u);
+    n->actionShown();
+    EXPECT_EQ(n->location().title, 2);
+    EXPECT_FALSE(n->overlay().acting);
+
+    SCOPED_TRACE("an auto-action button, and no picture coming");
+    toMenu();
+    ASSERT_EQ(n->selectButton(3), Status::Ok);
+    EXPECT_NE(find(n->takeEvents(), event::ButtonAutoActivated, 3), -1);
+    n->elapse(0.2);
+    EXPECT_EQ(n->domain(), Domain::VideoTitleSetMenu);
+    n->elapse(0.4);
+    EXPECT_EQ(n->location().title, 2) << "a moment of clock time at most";
+
+    SCOPED_TRACE("a button command while one waits");
+    toMenu();
+    ASSERT_EQ(n->activateButton(), Status::Ok);
+    EXPECT_EQ(n->selectRelativeButton(Direction::Down), Status::NoSuchButton) << "the first acted first";
+    EXPECT_EQ(n->location().title, 2);
+
+    SCOPED_TRACE("a jump while one waits");
+    toMenu();
+    ASSERT_EQ(n->activateButton(), Status::Ok);
+    ASSERT_EQ(n->playTitle(1), Status::Ok);
+    n->actionShown();
+    n->elapse(1);
+    EXPECT_EQ(n->location().title, 1) << "the menu's command went with the menu";
+}
+
 TEST(Playback, AHighlightRegisterNamingNoButtonMeansTheFirst)
 {
     TestDisc d({sequentialPgc({5}), sequentialPgc({5})});
