@@ -1,6 +1,7 @@
 #include "media/Overlay.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace media {
 namespace {
@@ -60,14 +61,28 @@ void blend(PictureView picture, const SubpicturePhase& phase, const Palette& pal
 
     Area clip{std::max(bitmap.area.left, 0), std::max(bitmap.area.top, 0),
         std::min(bitmap.area.right, picture.width), std::min(bitmap.area.bottom, picture.height)};
+    auto region = phase.regions.begin();
+    const ColourRegion* band = nullptr;  // the region of the line, its changes' inks in changed
+    std::vector<std::array<Ink, 4>> changed;
     for (int y = clip.top; y < clip.bottom; ++y) {
+        while (region != phase.regions.end() && region->bottom <= y) ++region;
+        const ColourRegion* here = region != phase.regions.end() && region->top <= y ? &*region : nullptr;
+        if (here && here != band) {
+            changed.clear();
+            for (const ColourChange& change : here->changes) changed.push_back(inks(change.colours, palette));
+        }
+        band = here;
         const std::uint8_t* types =
             &bitmap.pixels[static_cast<std::size_t>(y - bitmap.area.top) * bitmap.area.width()];
         std::uint8_t* row = picture.pixels + y * picture.stride;
         bool litRow = highlight && y >= highlight->area.top && y < highlight->area.bottom;
+        const std::array<Ink, 4>* base = &normal;
+        std::size_t next = 0;  // the band's first change not yet reached
         for (int x = clip.left; x < clip.right; ++x) {
+            for (; band && next < band->changes.size() && band->changes[next].column <= x; ++next)
+                base = &changed[next];
             bool inside = litRow && x >= highlight->area.left && x < highlight->area.right;
-            put(row + 4 * x, (inside ? lit : normal)[types[x - bitmap.area.left] & 3]);
+            put(row + 4 * x, (inside ? lit : *base)[types[x - bitmap.area.left] & 3]);
         }
     }
 }

@@ -34,7 +34,8 @@ struct Highlight {
 };
 
 // Blends the phase's bitmap over the picture, each pixel type by its colour at its contrast
-// (0 leaves the picture, 15 covers it). What falls outside the picture is left out.
+// (0 leaves the picture, 15 covers it), changed where the phase's regions say and, inside the
+// highlighted button, the highlight's. What falls outside the picture is left out.
 void blend(PictureView picture, const SubpicturePhase& phase, const Palette& palette,
     const Highlight* highlight = nullptr);
 

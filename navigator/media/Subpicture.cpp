@@ -81,16 +81,48 @@ std::shared_ptr<const Bitmap> decodeBitmap(std::span<const std::uint8_t> unit,
     return bitmap;
 }
 
+ColourSet nibbles(std::uint16_t colours, std::uint16_t contrasts)
+{
+    ColourSet set;
+    for (int type = 0; type < 4; ++type) {
+        set.colour[type] = static_cast<std::uint8_t>(colours >> (4 * type) & 0xF);
+        set.contrast[type] = static_cast<std::uint8_t>(contrasts >> (4 * type) & 0xF);
+    }
+    return set;
+}
+
+// The regions of a colour and contrast change: line bands of 4 bytes (start line, number of
+// changes, end line), each followed by its changes of 6 bytes (column, colours, contrasts), up
+// to the end mark. Bands out of order, or no end mark within the command, are a broken unit.
+std::optional<std::vector<ColourRegion>> readRegions(std::span<const std::uint8_t> data)
+{
+    std::vector<ColourRegion> regions;
+    for (std::size_t at = 0; at + 4 <= data.size();) {
+        const std::uint32_t band = std::uint32_t{u16(data, at)} << 16 | u16(data, at + 2);
+        at += 4;
+        if (band == 0x0FFFFFFF) return regions;
+        ColourRegion region;
+        region.top = static_cast<int>(band >> 16 & 0xFFF);
+        region.bottom = static_cast<int>(band & 0xFFF) + 1;
+        const std::size_t count = band >> 12 & 0xF;
+        if (region.bottom <= region.top || (!regions.empty() && region.top < regions.back().bottom) ||
+            at + 6 * count > data.size())
+            return std::nullopt;
+        for (std::size_t i = 0; i < count; ++i, at += 6) {
+            const int column = u16(data, at) & 0xFFF;
+            if (!region.changes.empty() && column < region.changes.back().column) return std::nullopt;
+            region.changes.push_back({column, nibbles(u16(data, at + 2), u16(data, at + 4))});
+        }
+        regions.push_back(std::move(region));
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 ColourSet colourSet(std::uint32_t entry)
 {
-    ColourSet set;
-    for (int type = 0; type < 4; ++type) {
-        set.colour[type] = static_cast<std::uint8_t>(entry >> (16 + 4 * type) & 0xF);
-        set.contrast[type] = static_cast<std::uint8_t>(entry >> (4 * type) & 0xF);
-    }
-    return set;
+    return nibbles(static_cast<std::uint16_t>(entry >> 16), static_cast<std::uint16_t>(entry));
 }
 
 std::optional<Subpicture> decodeSubpicture(std::span<const std::uint8_t> unit, std::int64_t pts)
@@ -152,10 +184,16 @@ std::optional<Subpicture> decodeSubpicture(std::span<const std::uint8_t> unit, s
                     return std::nullopt;
                 haveFields = changed = true;
                 break;
-            case 0x07:  // colour and contrast changes by region: sized, not drawn here
-                if (!take(2) || !take(u16(unit, at - 2) >= 2 ? u16(unit, at - 2) - 2 : 0))
-                    return std::nullopt;
+            case 0x07: {
+                // Its size counts the two bytes that give it.
+                if (!take(2)) return std::nullopt;
+                const std::size_t size = u16(unit, at - 2);
+                if (size < 2 || !take(size - 2)) return std::nullopt;
+                auto regions = readRegions(unit.subspan(at - size + 2, size - 2));
+                if (!regions) return std::nullopt;
+                state.regions = std::move(*regions);
                 break;
+            }
             case 0xFF: ended = true; break;
             default: return std::nullopt;
             }

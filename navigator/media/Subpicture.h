@@ -34,6 +34,17 @@ struct ColourSet {
 // then their contrasts, four bits each).
 ColourSet colourSet(std::uint32_t entry);
 
+// Colours and contrasts replaced over a band of lines, from column to column: each change
+// holds from its column to the next change's, the last to the end of the line.
+struct ColourChange {
+    int column = 0;
+    ColourSet colours;
+};
+struct ColourRegion {
+    int top = 0, bottom = 0;  // lines, bottom exclusive
+    std::vector<ColourChange> changes;  // left to right
+};
+
 struct Bitmap {
     Area area;
     std::vector<std::uint8_t> pixels;  // pixel types 0-3, row by row, area.width() wide
@@ -45,6 +56,7 @@ struct SubpicturePhase {
     bool shown = false;
     bool forced = false;     // shown even with subtitles off
     ColourSet colours;
+    std::vector<ColourRegion> regions;  // in line order, not overlapping
     std::shared_ptr<const Bitmap> bitmap;
 };
 

@@ -191,6 +191,74 @@ TEST(Subpicture, RunsOfEveryLengthAndLaterControlSequences)
     EXPECT_EQ(track.at(5000 + 20 * 1024), nullptr);
 }
 
+// A unit showing a 30 x 4 block of pattern pixels at (10, 20) in colour 1, with a colour and
+// contrast change whose words (after its size, `size` when given) are `change`.
+std::vector<std::uint8_t> unitWithChange(const std::vector<int>& change, int size = 0)
+{
+    UnitWriter w;
+    w.run(0, 1), w.endLine(), w.run(0, 1), w.endLine();  // both fields' two lines
+    const std::size_t control = w.size();
+    w.word(0), w.word(int(control));
+    w.byte(0x03), w.word(0x0010), w.byte(0x04), w.word(0x00F0);
+    w.byte(0x05), w.byte(10 >> 4), w.byte((10 & 0xF) << 4), w.byte(39), w.byte(20 >> 4), w.byte((20 & 0xF) << 4), w.byte(23);
+    w.byte(0x06), w.word(4), w.word(4);
+    w.byte(0x07), w.word(size ? size : 2 + 2 * int(change.size()));
+    for (int word : change) w.word(word);
+    w.byte(0x01), w.byte(0xFF);
+    w.setWord(0, int(w.size()));
+    w.setWord(2, int(control));
+    return w.bytes;
+}
+
+TEST(Subpicture, ColourChangesRecolourTheirLinesFromColumnToColumn)
+{
+    // Lines 21-22: from column 20 colour 2, from column 30 transparent.
+    const std::vector<int> change{0x0015, 0x2016, 0x0014, 0x0020, 0x00F0, 0x001E, 0x0030, 0x0000, 0x0FFF, 0xFFFF};
+    auto decoded = media::decodeSubpicture(unitWithChange(change), 0);
+    ASSERT_TRUE(decoded);
+    const media::SubpicturePhase& phase = decoded->phases.at(0);
+    ASSERT_EQ(phase.regions.size(), 1u);
+    EXPECT_EQ(phase.regions[0].top, 21);
+    EXPECT_EQ(phase.regions[0].bottom, 23);
+
+    media::Palette palette{};
+    palette[1] = 0xEB8080, palette[2] = 0x51F05A, palette[3] = 0x29F06E;
+    Picture picture;
+    media::blend(picture.view(), phase, palette);
+    const Rgb grey{Picture::Grey, Picture::Grey, Picture::Grey}, one = media::toRgb(palette[1]), two = media::toRgb(palette[2]);
+    EXPECT_EQ(picture.at(25, 20), one) << "above the band";
+    EXPECT_EQ(picture.at(15, 21), one) << "left of the first change";
+    EXPECT_EQ(picture.at(20, 21), two);
+    EXPECT_EQ(picture.at(29, 22), two);
+    EXPECT_EQ(picture.at(30, 22), grey) << "the second change is transparent";
+    EXPECT_EQ(picture.at(39, 21), grey);
+    EXPECT_EQ(picture.at(25, 23), one) << "below the band";
+
+    // A highlighted button's colours go before the band's.
+    Picture lit;
+    const media::Highlight button{{22, 0, 32, 576}, media::colourSet(0x003000F0)};
+    media::blend(lit.view(), phase, palette, &button);
+    EXPECT_EQ(lit.at(25, 21), media::toRgb(palette[3]));
+    EXPECT_EQ(lit.at(20, 21), two);
+}
+
+TEST(Subpicture, ColourChangesOutsideTheirCommandOrOutOfOrderDropTheUnit)
+{
+    const std::vector<int> band{0x0015, 0x1016, 0x0014, 0x0020, 0x00F0};
+    auto with = [&](std::vector<int> tail) {
+        std::vector<int> words = band;
+        words.insert(words.end(), tail.begin(), tail.end());
+        return words;
+    };
+    EXPECT_TRUE(media::decodeSubpicture(unitWithChange(with({0x0FFF, 0xFFFF})), 0));
+    EXPECT_FALSE(media::decodeSubpicture(unitWithChange(with({0x0FFF, 0xFFFF}), 0x7FFF), 0)) << "past the unit";
+    EXPECT_FALSE(media::decodeSubpicture(unitWithChange(with({0x0FFF, 0xFFFF}), 12), 0)) << "no end mark within";
+    EXPECT_FALSE(media::decodeSubpicture(unitWithChange(with({0x0018, 0xF030})), 0)) << "changes running past it";
+    EXPECT_FALSE(media::decodeSubpicture(unitWithChange(with({0x0010, 0x1012, 0x0000, 0, 0, 0x0FFF, 0xFFFF})), 0))
+        << "a band above the one before";
+    EXPECT_FALSE(media::decodeSubpicture(unitWithChange({0x0016, 0x1015, 0, 0, 0, 0x0FFF, 0xFFFF}), 0)) << "upside down";
+}
+
 TEST(Subpicture, UnitsSpanningPacketsAreJoinedAndBrokenOnesDropped)
 {
     auto payloads = subpictures(0);
