@@ -314,6 +314,8 @@ std::optional<Vobu> Playback::readVobu()
             back_ = vobu.time + rate_ * length;
         }
         takeNavPack(std::move(pack));
+        // The cursor holds after the VOBU; its pictures show and the last stays.
+        if (c.vobuStill) enterStill(InfiniteStill, Phase::VobuStill);
         report();
         return vobu;
     }
@@ -752,7 +754,7 @@ void Playback::enterStill(int seconds, Phase phase)
 {
     phase_ = phase;
     stillLeft_ = seconds == InfiniteStill ? -1.0 : seconds;
-    if (cell_) offset_ = timeline().duration(cell_);
+    if (cell_ && phase != Phase::VobuStill) offset_ = timeline().duration(cell_);
     events_.push_back({event::StillOn, buttons().empty() ? 1 : 0,
         seconds == InfiniteStill ? InfiniteStillSeconds : seconds});
 }
@@ -769,7 +771,8 @@ void Playback::endStill()
     if (phase_ == Phase::Cell) return;
     Phase was = phase_;
     leaveStill();
-    follow(was == Phase::CellStill ? afterCellStill() : post());
+    // After a VOBU the cursor simply reads on.
+    follow(was == Phase::VobuStill ? Link{} : was == Phase::CellStill ? afterCellStill() : post());
 }
 
 // ---- streams, angles and buttons
@@ -836,7 +839,7 @@ void Playback::activateButton()
     if (!b) return;
     activated_ = b;
     Command command = navPack_.buttons[b - 1].command;
-    if (!actionsShown_) return follow(vm_.run(command));
+    if (!actionsShown_) return runButton(command);
     action_ = command;
     actionGeneration_ = generation_;
     actionLeft_ = MaxActionWait;
@@ -849,7 +852,15 @@ void Playback::act()
     Command command = *action_;
     action_.reset();
     // A jump since the activation has taken playback away from the menu it belonged to.
-    if (actionGeneration_ == generation_) follow(vm_.run(command));
+    if (actionGeneration_ == generation_) runButton(command);
+}
+
+void Playback::runButton(const Command& command)
+{
+    Link link = vm_.run(command);
+    // A button that leads nowhere releases a still after a VOBU: the menu plays on.
+    if (link.kind == LinkKind::None && phase_ == Phase::VobuStill) return endStill();
+    follow(link);
 }
 
 // ---- events

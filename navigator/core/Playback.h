@@ -97,7 +97,7 @@ public:
     int menuPgc(Domain domain, int titleSet, int menu) const;
 
 private:
-    enum class Phase { Cell, CellStill, PgcStill };
+    enum class Phase { Cell, VobuStill, CellStill, PgcStill };
 
     struct ResumePoint {
         int titleSet = 0;
@@ -135,6 +135,7 @@ private:
     void chooseStreams(const TitleSet& set);
     void stepBack(double seconds);
     void setDomain(Domain domain);
+    void runButton(const Command& command);
     void enterStill(int seconds, Phase phase);
     void leaveStill();
     bool elapseTimers(double seconds);

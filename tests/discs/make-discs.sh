@@ -15,6 +15,10 @@
 #                forced, one box from 1 to 2.5 s); set 2 MPEG layer 2 de 660 Hz; set 3 LPCM
 #                16-bit 48 kHz es 770 Hz and 24-bit 96 kHz it 880 Hz; set 4 DTS nl 990 Hz;
 #                set 5 LPCM 16-bit 48 kHz in six channels pt 935 Hz.
+#   stills/      a PAL title menu of two seconds, its frames marked, whose cell stills after each
+#                VOBU (of ten frames), with two buttons: "Play" (title 1) and "Next"
+#                (a command that jumps nowhere); it leads on to title 1: three seconds in VOBUs of
+#                one second, each a still, under a forced subtitle box throughout.
 #   sync/        one PAL title of 30 s, black, whose picture flashes white for a frame and
 #                whose AC-3 sound beeps (1 kHz, 40 ms) at the start of every second;
 #                sync600/ is the same ten minutes long, made only when named.
@@ -75,16 +79,18 @@ marks() {
   printf '%s' "$f"
 }
 
-# A one-second PAL menu with two labelled buttons and their highlights: menu NAME LABEL1 LABEL2
+# A PAL menu with two labelled buttons and their highlights, of one second unless told, with
+# further encoder options: menu NAME LABEL1 LABEL2 [SECONDS OPTION...]
 menu() {
-  local name=$1 text="" label y=200
-  for label in "$2" "$3"; do
+  local name=$1 text="" label y=200 labels=("$2" "$3") seconds=${4:-1}
+  shift $(($# < 4 ? $# : 4))
+  for label in "${labels[@]}"; do
     text+=",drawbox=x=120:y=$y:w=480:h=60:color=gray@1:t=fill"
     [ -f "$font" ] && text+=",drawtext=fontfile=$font:text='$label':x=140:y=$((y + 15)):fontsize=28:fontcolor=white"
     y=$((y + 120))
   done
-  ff -f lavfi -i "color=c=navy:s=720x576:r=25:d=1$text" -f lavfi -i anullsrc=r=48000:cl=stereo -t 1 \
-     -target pal-dvd -aspect 4:3 -b:v 1500k -c:a ac3 -b:a 128k "$name-bg.mpg"
+  ff -f lavfi -i "color=c=navy:s=720x576:r=25:d=$seconds$text" -f lavfi -i anullsrc=r=48000:cl=stereo -t "$seconds" \
+     -target pal-dvd -aspect 4:3 -b:v 1500k -c:a ac3 -b:a 128k "$@" "$name-bg.mpg"
   overlay "$name-hl.png" yellow 116:196:488:68:6 116:316:488:68:6
   overlay "$name-sel.png" red 116:196:488:68:6 116:316:488:68:6
   cat > "$name.xml" <<XML
@@ -345,6 +351,54 @@ XML
   dvdauthor -x dvd.xml > dvdauthor.log 2>&1
 }
 
+# Sets the VOBU-still bit of a program chain's first cell: vobu_still FILE PGC_OFFSET
+vobu_still() {
+  local cell=$(($2 + $(u16 "$1" $(($2 + 0xE8)))))
+  put "$1" $((cell + 1)) "$(printf %02x $(($(od -An -tu1 -j $((cell + 1)) -N1 "$1") | 0x40)))"
+}
+
+author_stills() {
+  menu menu Play Next 2 -vf "$(marks 720 576 0 3 0)" -g 10 -bf 2 -flags +cgop -sc_threshold 1000000000
+  ff -f lavfi -i testsrc=size=720x576:rate=25:duration=3 -f lavfi -i sine=frequency=440:duration=3 \
+     -vf "$(marks 720 576 1 0 0)" -target pal-dvd -aspect 4:3 -g 25 -bf 2 -flags +cgop -sc_threshold 1000000000 \
+     -b:v 1500k -c:a ac3 -b:a 128k plain.mpg
+  overlay box.png white 200:480:320:40
+  cat > box.xml <<'XML'
+<subpictures format="PAL"><stream>
+ <spu start="00:00:00.00" end="00:00:03.00" force="yes" image="box.png" transparent="000000"/>
+</stream></subpictures>
+XML
+  spumux -s 0 box.xml < plain.mpg > title.mpg 2>> spumux.log
+  cat > dvd.xml <<'XML'
+<dvdauthor dest="dvd">
+ <vmgm>
+  <fpc>jump menu 1;</fpc>
+  <menus lang="en">
+   <video format="pal" aspect="4:3"/>
+   <pgc entry="title">
+    <vob file="menu.mpg"/>
+    <button name="b1">jump title 1;</button>
+    <button name="b2">g0 = 1;</button>
+    <post>jump title 1;</post>
+   </pgc>
+  </menus>
+ </vmgm>
+ <titleset><titles><video format="pal" aspect="4:3"/><audio lang="en"/><subpicture lang="en"/>
+  <pgc><vob file="title.mpg"/></pgc>
+ </titles></titleset>
+</dvdauthor>
+XML
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+  local vmg=dvd/VIDEO_TS/VIDEO_TS.IFO vts=dvd/VIDEO_TS/VTS_01_0.IFO ut lu pgcit
+  ut=$(($(u32 $vmg $((0xC8))) * 2048))
+  lu=$((ut + $(u32 $vmg $((ut + 12)))))
+  vobu_still $vmg $((lu + $(u32 $vmg $((lu + 12)))))
+  pgcit=$(($(u32 $vts $((0xCC))) * 2048))
+  vobu_still $vts $((pgcit + $(u32 $vts $((pgcit + 12)))))
+  cp $vmg dvd/VIDEO_TS/VIDEO_TS.BUP
+  cp $vts dvd/VIDEO_TS/VTS_01_0.BUP
+}
+
 sync_of() {
   local seconds=$1 flash="lt(mod(t\\,1)\\,0.04)"
   ff -f lavfi -i "color=c=black:s=720x576:r=25:d=$seconds,drawbox=w=iw:h=ih:color=white:t=fill:enable='$flash'" \
@@ -380,5 +434,5 @@ build() {
   echo "made $out/$name"
 }
 
-(($#)) || set -- sample chapters300 angles sizes codings sync
+(($#)) || set -- sample chapters300 angles sizes codings stills sync
 for disc in "$@"; do build "$disc"; done

@@ -378,6 +378,60 @@ TEST_F(Pictures, TheMenuHighlightFollowsDirectionsAndTheMouseAndActivationFollow
     EXPECT_EQ(1u, location.ChapterNum);
 }
 
+// The stills disc: a menu (patch colour 3) that stills after each of its VOBUs of ten
+// frames, leading to title 1 (colour 0) in VOBUs of 25 frames, each a still, under a forced
+// subtitle box.
+class StillPictures : public Pictures {
+protected:
+    StillPictures() { discName = L"stills"; }
+
+    // The frame on screen once it has stood for half a second.
+    std::optional<int> heldFrame()
+    {
+        std::optional<int> last;
+        for (ULONGLONG start = GetTickCount64(); GetTickCount64() - start < 5000;) {
+            pumpMessages(500);
+            const Moment m = moment();
+            const std::optional<int> frame = m.marks ? std::optional(m.marks->frame) : std::nullopt;
+            if (frame && frame == last) return frame;
+            last = frame;
+        }
+        return std::nullopt;
+    }
+};
+
+TEST_F(StillPictures, EachVobuHoldsItsPictureAndHighlightOrSubtitleUntilReleased)
+{
+    const POINT first{118, 230}, second{118, 350};
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_STILL_ON, [](const GraphEvent& e) {
+        return e.param1 == FALSE && e.param2 == static_cast<LONG_PTR>(0xFFFFFFFF);
+    })) << "an endless still with buttons";
+    EXPECT_EQ(std::optional(9), heldFrame()) << "the first VOBU's last picture";
+    EXPECT_TRUE(untilFramed(first, second, yellow));
+    ASSERT_EQ(S_OK, dvd->SelectAtPosition(POINT{360, 350}));
+    EXPECT_TRUE(untilFramed(second, first, yellow)) << "the held menu answers the mouse";
+    EXPECT_EQ(std::optional(9), heldFrame());
+
+    ASSERT_EQ(S_OK, dvd->StillOff());
+    EXPECT_EQ(std::optional(19), heldFrame());
+    EXPECT_TRUE(untilFramed(second, first, yellow));
+    // The second button leads nowhere: activated, it lets the menu play on to its next still.
+    ASSERT_EQ(S_OK, dvd->ActivateButton());
+    EXPECT_EQ(std::optional(29), heldFrame());
+
+    ASSERT_EQ(S_OK, dvd->SelectAndActivateButton(1));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& e) { return e.param1 == 1; }));
+    for (int frame : {24, 49}) {
+        if (frame > 24) ASSERT_EQ(S_OK, dvd->StillOff());
+        EXPECT_EQ(std::optional(frame), heldFrame());
+        const Moment m = moment();
+        ASSERT_TRUE(m.marks);
+        EXPECT_EQ(0, m.marks->colour) << "title 1";
+        EXPECT_TRUE(m.subtitle) << "the forced subtitle over the held picture";
+    }
+}
+
 }  // namespace
 }  // namespace navtest
 

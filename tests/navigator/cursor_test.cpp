@@ -311,4 +311,52 @@ TEST(Cursor, TimeSearchesAndAngleChangesInAnInterleavedBlockKeepToTheChosenAngle
     EXPECT_LT(changed->time, v->time + 1.0);
 }
 
+TEST(Cursor, AStillAfterEachVobuHoldsItsPictureUntilStillOffOrAButtonReleasesIt)
+{
+    auto n = openSample(navtest::testDiscs() / "stills");
+    auto readHeld = [&n] {
+        std::optional<Vobu> v = n->read();
+        EXPECT_FALSE(n->read()) << "the cursor holds after each VOBU";
+        return v;
+    };
+    std::optional<Vobu> v = readHeld();
+    ASSERT_TRUE(v);
+    EXPECT_EQ(n->domain(), Domain::VideoManagerMenu);
+    EXPECT_TRUE(n->frame().still);
+    std::vector<Event> events = n->takeEvents();
+    auto still = std::find_if(events.begin(), events.end(), [](const Event& e) { return e.code == event::StillOn; });
+    ASSERT_NE(still, events.end());
+    EXPECT_EQ(*still, (Event{event::StillOn, 0, InfiniteStillSeconds})) << "buttons answer";
+    n->elapse(120);
+    EXPECT_FALSE(n->read());
+
+    ASSERT_EQ(n->stillOff(), Status::Ok);
+    EXPECT_TRUE(has(n->takeEvents(), event::StillOff, 0));
+    double last = v->time;
+    v = readHeld();
+    ASSERT_TRUE(v);
+    EXPECT_GT(v->time, last);
+    // The held menu answers the mouse; a button that jumps nowhere lets the menu play on.
+    ASSERT_EQ(n->selectAtPosition(300, 350), Status::Ok);
+    EXPECT_EQ(n->currentButton(), 2);
+    ASSERT_EQ(n->activateButton(), Status::Ok);
+    last = v->time;
+    v = readHeld();
+    ASSERT_TRUE(v);
+    EXPECT_GT(v->time, last);
+    int menuVobus = 3;
+    while (n->domain() == Domain::VideoManagerMenu && n->stillOff() == Status::Ok && (v = readHeld())) {
+        if (n->domain() == Domain::VideoManagerMenu) ++menuVobus;
+    }
+    EXPECT_EQ(menuVobus, 5) << "every VOBU of the menu, then its post-command";
+
+    // The title's stills have no buttons; after its last the title ends.
+    ASSERT_EQ(n->domain(), Domain::Title);
+    EXPECT_TRUE(has(n->takeEvents(), event::StillOn, 1));
+    int titleVobus = 1;
+    while (n->stillOff() == Status::Ok && readHeld()) ++titleVobus;
+    EXPECT_EQ(titleVobus, 3);
+    EXPECT_EQ(n->domain(), Domain::Stop);
+}
+
 }  // namespace
