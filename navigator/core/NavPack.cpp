@@ -83,7 +83,7 @@ MenuButton readButton(std::span<const std::uint8_t> entry, int number)
 
 }  // namespace
 
-std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector)
+std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector, bool wide)
 {
     auto found = pciData(sector);
     if (!found) return std::nullopt;
@@ -104,13 +104,22 @@ std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector)
     for (std::size_t i = 0; i < pack.buttonColours.size(); ++i)
         pack.buttonColours[i] = {u32(pci, ButtonColourTable + 8 * i), u32(pci, ButtonColourTable + 8 * i + 4)};
 
-    // With several button groups (one per display mode) the first serves the normal picture.
-    int groups = std::max(1, pci[0x6E] >> 4 & 3);
-    int count = std::min<int>(pci[0x71], ButtonSlots / groups);
+    // The groups share the slots evenly; each has three bits of display type, the lowest
+    // marking the wide picture's group, none at all the normal picture's.
+    const unsigned mode = unsigned{pci[0x6E]} << 8 | pci[0x6F];
+    const int groups = std::max(1u, mode >> 12 & 3);
+    int group = 0;
+    for (int g = groups - 1; g >= 0; --g) {
+        const unsigned type = mode >> (8 - 4 * g) & 7;
+        if (wide ? (type & 1) != 0 : type == 0) group = g;
+    }
+    const int slots = ButtonSlots / groups;
+    int count = std::min<int>(pci[0x71], slots);
     auto adjacent = [count](int n) { return n <= count ? n : 0; };
     for (int i = 0; i < count; ++i) {
+        const std::size_t slot = static_cast<std::size_t>(group * slots + i);
         MenuButton b =
-            readButton(pci.subspan(ButtonTable + ButtonEntrySize * i, ButtonEntrySize), i + 1);
+            readButton(pci.subspan(ButtonTable + ButtonEntrySize * slot, ButtonEntrySize), i + 1);
         b.up = adjacent(b.up);
         b.down = adjacent(b.down);
         b.left = adjacent(b.left);

@@ -65,7 +65,9 @@ struct NavPack {
 inline constexpr std::array<double, 19> SearchSteps{
     120, 60, 30, 10, 7.5, 7, 6.5, 6, 5.5, 5, 4.5, 4, 3.5, 3, 2.5, 2, 1.5, 1, 0.5};
 
-// Decodes one 2048-byte sector; nothing when it is not a NAV pack.
-std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector);
+// Decodes one 2048-byte sector; nothing when it is not a NAV pack. Of several button groups
+// (one per way of showing the picture) it takes the one for a wide (16:9) picture shown whole
+// or a normal 4:3 one, as `wide` says, or the first when none is marked so.
+std::optional<NavPack> parseNavPack(std::span<const std::uint8_t> sector, bool wide = false);
 
 }  // namespace nav

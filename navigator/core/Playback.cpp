@@ -646,7 +646,14 @@ VobuReader Playback::vobuReader() const
     bool menus = domain_ != Domain::Title;
     unsigned titleSet =
         domain_ == Domain::VideoTitleSetMenu || domain_ == Domain::Title ? titleSet_ : 0;
-    return VobuReader(reader_, titleSet, menus ? VobSet::Menu : VobSet::Title);
+    // The pictures are shown in their own shape: a 16:9 set's buttons are those of the wide
+    // picture, whatever the display would prefer.
+    const VideoAttributes* video = &disc_.videoManager.menuVideo;
+    if (titleSet >= 1 && titleSet <= disc_.titleSets.size()) {
+        const TitleSet& set = disc_.titleSets[titleSet - 1];
+        video = menus ? &set.menuVideo : &set.video;
+    }
+    return VobuReader(reader_, titleSet, menus ? VobSet::Menu : VobSet::Title, video->wide);
 }
 
 void Playback::loadNavPack()

@@ -19,7 +19,7 @@ std::optional<NavPack> VobuReader::navPack(std::uint32_t sector) const
     // On the stack: a resync after damage asks for up to MaxResync sectors in a row.
     std::array<std::uint8_t, SectorBytes> bytes;
     if (!read(sector, bytes)) return std::nullopt;
-    return parseNavPack(bytes);
+    return parseNavPack(bytes, wide_);
 }
 
 std::optional<std::pair<std::uint32_t, NavPack>> VobuReader::findNavPack(

@@ -34,8 +34,9 @@ inline constexpr std::uint32_t MaxVobuSectors = 1024;
 
 class VobuReader {
 public:
-    VobuReader(const SectorReader& reader, unsigned titleSet, VobSet set)
-        : reader_(reader), titleSet_(titleSet), set_(set)
+    // `wide`: the VOB set's pictures are 16:9, which chooses the buttons NAV packs give.
+    VobuReader(const SectorReader& reader, unsigned titleSet, VobSet set, bool wide)
+        : reader_(reader), titleSet_(titleSet), set_(set), wide_(wide)
     {
     }
 
@@ -52,6 +53,7 @@ private:
     const SectorReader& reader_;
     unsigned titleSet_;
     VobSet set_;
+    bool wide_;
 };
 
 // The VOBU that plays after the one at `sector`: the next in the file, or at the end of an

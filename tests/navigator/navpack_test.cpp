@@ -87,6 +87,36 @@ TEST(NavPack, ButtonCountIsLimitedToOneGroupOfSlots)
     EXPECT_EQ(nav::parseNavPack(sector)->buttons.size(), 12u);
 }
 
+// Slots of several groups told apart by their left edge (ten times the slot), two buttons a
+// group, the groups' display types as `mode` gives them.
+std::optional<nav::NavPack> grouped(unsigned mode, bool wide)
+{
+    std::vector<ButtonLayout> slots;
+    for (int slot = 0; slot < 36; ++slot) slots.push_back({{slot * 10, 0, slot * 10 + 5, 5}, 0, 2});
+    std::vector<uint8_t> sector = navPackSector(slots);
+    sector[0x2D + 0x6E] = static_cast<uint8_t>(mode >> 8);
+    sector[0x2D + 0x6F] = static_cast<uint8_t>(mode);
+    sector[0x2D + 0x71] = 2;
+    return nav::parseNavPack(sector, wide);
+}
+
+TEST(NavPack, TheButtonGroupOfThePicturesShapeIsTaken)
+{
+    auto firstLeft = [](const std::optional<nav::NavPack>& pack) {
+        return pack && pack->buttons.size() == 2u ? pack->buttons[0].rect.left : -1;
+    };
+    // Letterbox, pan-scan, wide: twelve slots each.
+    EXPECT_EQ(firstLeft(grouped(0x3241, true)), 240);
+    EXPECT_EQ(firstLeft(grouped(0x3241, false)), 0) << "none for the normal picture: the first";
+    // Wide, normal: eighteen slots each.
+    EXPECT_EQ(firstLeft(grouped(0x2100, false)), 180);
+    EXPECT_EQ(firstLeft(grouped(0x2100, true)), 0);
+    const auto pack = grouped(0x2100, false);
+    ASSERT_TRUE(pack);
+    EXPECT_EQ(pack->buttons[1].number, 2) << "numbered within their group";
+    EXPECT_EQ(pack->buttons[0].down, 2);
+}
+
 TEST(NavPack, OtherSectorsAreNotNavPacks)
 {
     std::vector<uint8_t> sector = navPackSector({{{0, 0, 10, 10}}});

@@ -346,6 +346,24 @@ TEST(Playback, WithPicturesAnActivatedButtonShowsItsActionColoursBeforeItActs)
     EXPECT_EQ(n->location().title, 1) << "the menu's command went with the menu";
 }
 
+TEST(Playback, AWideMenuShowsTheButtonsOfTheWidePicture)
+{
+    std::vector<ButtonLayout> slots(36, ButtonLayout{{0, 0, 10, 10}});
+    slots[18].rect = {0, 100, 10, 110};
+    TestDisc d({sequentialPgc({5})});
+    d.addRootMenu(slots);
+    std::vector<std::uint8_t> sector = navtest::navPackSector(slots);
+    sector[0x2D + 0x6E] = 0x20, sector[0x2D + 0x6F] = 0x10, sector[0x2D + 0x71] = 1;  // normal, then wide
+    d.sectors.put(1, VobSet::Menu, 0, sector);
+    for (bool wide : {false, true}) {
+        d.disc.titleSets[0].menuVideo.wide = wide;
+        auto n = d.start();
+        ASSERT_EQ(n->showMenu(MenuId::Root), Status::Ok);
+        ASSERT_EQ(n->buttons().size(), 1u);
+        EXPECT_EQ(n->buttons()[0].rect.top, wide ? 100 : 0) << (wide ? "16:9" : "4:3");
+    }
+}
+
 TEST(Playback, AHighlightRegisterNamingNoButtonMeansTheFirst)
 {
     TestDisc d({sequentialPgc({5}), sequentialPgc({5})});
