@@ -11,9 +11,7 @@ void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring f
     folder_ = std::move(folder);
     started_ = false;
     frozen_ = false;
-    if (!core_) return;
-    core_->setHmsfTimeEvents(hmsfTimeEvents_);
-    core_->setActionsShown(true);
+    if (core_) core_->setHmsfTimeEvents(hmsfTimeEvents_);
 }
 
 bool DiscSession::hasDisc() const

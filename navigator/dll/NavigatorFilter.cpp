@@ -241,6 +241,13 @@ HRESULT NavigatorFilter::pauseFromStopped()
                                                          format->duration);
         videoWorker_ = std::make_unique<StreamWorker>(transport_, video_, *videoProducer_);
     }
+    // Without pictures nobody would see a button act: its command runs at once.
+    session_.withCore(
+        [pictures = videoWorker_ != nullptr](nav::Navigator& core) {
+            core.setActionsShown(pictures);
+            return true;
+        },
+        false);
     if (const auto format = waveFormat(audio_)) {
         audioProducer_ = std::make_unique<AudioProducer>(session_, sound_, *format);
         audioWorker_ = std::make_unique<StreamWorker>(transport_, audio_, *audioProducer_);
