@@ -162,11 +162,14 @@ public:
         return file_.from(static_cast<size_t>(offset), file_.name() + " " + what);
     }
 
-    std::shared_ptr<const Pgc> pgcAt(const ByteReader& table, uint32_t offset, const std::string& what)
+    // `what` names the PGC for messages; it is called only when one is needed, since a table
+    // may list thousands of entries that all name PGCs already read.
+    template <class Name>
+    std::shared_ptr<const Pgc> pgcAt(const ByteReader& table, uint32_t offset, Name what)
     {
-        if (offset >= table.size()) table.fail(what + " at offset " + std::to_string(offset) + " is past the end");
+        if (offset >= table.size()) table.fail(what() + " at offset " + std::to_string(offset) + " is past the end");
         auto& cached = pgcs_[table.origin() + offset];
-        if (!cached) cached = std::make_shared<const Pgc>(readPgc(table.from(offset, table.name() + " " + what)));
+        if (!cached) cached = std::make_shared<const Pgc>(readPgc(table.from(offset, table.name() + " " + what())));
         return cached;
     }
 
@@ -186,7 +189,7 @@ public:
             else
                 e.titleNumber = kind & 0x7F;
             e.parentalMask = table.u16(srp + 2);
-            e.pgc = pgcAt(table, table.u32(srp + 4), "PGC " + std::to_string(i + 1));
+            e.pgc = pgcAt(table, table.u32(srp + 4), [i] { return "PGC " + std::to_string(i + 1); });
             result.pgcs.push_back(std::move(e));
         }
         return result;
@@ -208,7 +211,15 @@ public:
             u.menuExistence = table.u8(srp + 3);
             const uint32_t offset = table.u32(srp + 4);
             if (offset >= table.size()) table.fail("language unit " + std::to_string(i + 1) + " is past the end");
-            u.pgcs = pgcTable(table.from(offset, table.name() + " language unit " + std::to_string(i + 1)), true);
+            // Units may share one table: it is read once and copied.
+            auto shared = menuTables_.find(table.origin() + offset);
+            if (shared == menuTables_.end()) {
+                const ByteReader unit = table.from(offset, table.name() + " language unit " + std::to_string(i + 1));
+                shared = menuTables_.emplace(table.origin() + offset, pgcTable(unit, true)).first;
+            } else {
+                charge(table, shared->second.pgcs.size() * sizeof(PgcEntry));
+            }
+            u.pgcs = shared->second;
             units.push_back(std::move(u));
         }
         return units;
@@ -342,6 +353,7 @@ private:
 
     ByteReader file_;
     std::map<size_t, std::shared_ptr<const Pgc>> pgcs_;
+    std::map<size_t, PgcTable> menuTables_;
     size_t budget_ = StructureBudget;
 };
 
@@ -452,7 +464,7 @@ VideoManager parseVideoManager(std::span<const uint8_t> ifo)
     if (vmg.titleSetCount == 0 || vmg.titleSetCount > MaxTitles)
         f.fail("names " + std::to_string(vmg.titleSetCount) + " title sets");
     vmg.providerId = trimmed(f.bytes(0x40, 32));
-    if (const uint32_t fp = f.u32(0x84); fp != 0) vmg.firstPlay = p.pgcAt(f, fp, "first-play PGC");
+    if (const uint32_t fp = f.u32(0x84); fp != 0) vmg.firstPlay = p.pgcAt(f, fp, [] { return std::string("first-play PGC"); });
     vmg.hasMenuVobs = f.u32(0xC0) != 0;
     vmg.titles = readTitleTable(p, vmg.titleSetCount);
     vmg.menus = p.menus(0xC8);
