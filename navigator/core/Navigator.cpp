@@ -106,6 +106,16 @@ void Navigator::presented(unsigned generation, double seconds)
     playback_->presented(generation, seconds);
 }
 
+void Navigator::shown(std::uint32_t vobu)
+{
+    playback_->shown(vobu);
+}
+
+void Navigator::caughtUp()
+{
+    playback_->caughtUp();
+}
+
 void Navigator::elapse(double seconds)
 {
     playback_->elapse(seconds);

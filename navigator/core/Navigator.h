@@ -216,6 +216,10 @@ public:
     void presented(unsigned generation, double seconds);
     // Clock time for stills and the navigation timer while playback follows the pictures.
     void elapse(double seconds);
+    // Where reading took playback is told as its pictures show: the first picture of the
+    // VOBU with this serial is on screen; every picture of what was read has been.
+    void shown(std::uint32_t vobu);
+    void caughtUp();
     std::vector<Event> takeEvents();
     void setHmsfTimeEvents(bool on);
     // For a player that shows pictures: an activated button's command waits until a picture

@@ -268,6 +268,17 @@ void Playback::advance(double seconds)
 
 std::optional<Vobu> Playback::read()
 {
+    const std::size_t from = events_.size();
+    handedOut_ = from;
+    inRead_ = true;
+    std::optional<Vobu> vobu = readOn();
+    inRead_ = false;
+    hold(from, vobu ? std::optional(vobu->serial) : std::nullopt);
+    return vobu;
+}
+
+std::optional<Vobu> Playback::readOn()
+{
     if (std::optional<double> to = std::exchange(back_, std::nullopt); to && rate_ < 0) {
         // At the start of the title backward scan settles into normal play, as a player does.
         reading_ = true;
@@ -307,6 +318,7 @@ std::optional<Vobu> Playback::readVobu()
         vobu.endPtm = pack.endPtm;
         vobu.scrambled = scrambled(vobu.sectors);
         vobu.rate = rate_;
+        vobu.serial = ++served_;
         offset_ = std::clamp(pack.cellTime.totalSeconds(), 0.0, timeline().duration(cell_));
         vobu.time = titleOffset() + timeline().start(cell_) + offset_;
         if (rate_ < 0) {
@@ -314,9 +326,10 @@ std::optional<Vobu> Playback::readVobu()
             back_ = vobu.time + rate_ * length;
         }
         takeNavPack(std::move(pack));
+        report();
+        handedOut_ = events_.size();
         // The cursor holds after the VOBU; its pictures show and the last stays.
         if (c.vobuStill) enterStill(InfiniteStill, Phase::VobuStill);
-        report();
         return vobu;
     }
     next_.reset();
@@ -379,7 +392,7 @@ void Playback::setRate(double rate)
 {
     if (rate == rate_) return;
     rate_ = rate;
-    events_.push_back({event::PlaybackRateChange, std::llround(rate * 10000), 0});
+    tell({event::PlaybackRateChange, std::llround(rate * 10000), 0});
 }
 
 // ---- links
@@ -575,7 +588,7 @@ bool Playback::setPgc(Domain domain, int titleSet, int pgcNumber)
         if (title() != shown_.title) {
             shown_.title = title();
             shown_.chapter = 0;
-            events_.push_back({event::TitleChange, shown_.title, 0});
+            tell({event::TitleChange, shown_.title, 0});
         }
     }
     return true;
@@ -635,7 +648,7 @@ Link Playback::enterCell(int cell, double offset)
         int b = navPack_.forcedActivate;
         vm_.setHighlightedButton(b);
         activated_ = b;
-        events_.push_back({event::ButtonAutoActivated, b, 0});
+        tell({event::ButtonAutoActivated, b, 0});
         return vm_.run(navPack_.buttons[b - 1].command);
     }
     return {};
@@ -762,7 +775,7 @@ void Playback::enterStill(int seconds, Phase phase)
     phase_ = phase;
     stillLeft_ = seconds == InfiniteStill ? -1.0 : seconds;
     if (cell_ && phase != Phase::VobuStill) offset_ = timeline().duration(cell_);
-    events_.push_back({event::StillOn, buttons().empty() ? 1 : 0,
+    tell({event::StillOn, buttons().empty() ? 1 : 0,
         seconds == InfiniteStill ? InfiniteStillSeconds : seconds});
 }
 
@@ -770,7 +783,7 @@ void Playback::leaveStill()
 {
     if (phase_ == Phase::Cell) return;
     phase_ = Phase::Cell;
-    events_.push_back({event::StillOff, 0, 0});
+    tell({event::StillOff, 0, 0});
 }
 
 void Playback::endStill()
@@ -834,7 +847,7 @@ void Playback::selectButton(int button)
     vm_.setHighlightedButton(button);
     activated_ = 0;
     if (navPack_.buttons[button - 1].autoAction) {
-        events_.push_back({event::ButtonAutoActivated, button, 0});
+        tell({event::ButtonAutoActivated, button, 0});
         return activateButton();
     }
     report();
@@ -877,17 +890,60 @@ std::vector<Event> Playback::takeEvents()
     return std::exchange(events_, {});
 }
 
+void Playback::tell(const Event& e)
+{
+    // Told outside reading, it happens now: after everything read before it. The time told
+    // is a picture's already.
+    if (!inRead_ && e.code != event::CurrentHmsfTime) release(held_.size());
+    events_.push_back(e);
+}
+
+// What reading told from `from` on waits for the pictures: until the VOBU handed out shows,
+// or what came after handing it out until everything read has shown.
+void Playback::hold(std::size_t from, std::optional<std::uint32_t> vobu)
+{
+    std::size_t kept = from;
+    for (std::size_t i = from; i < events_.size(); ++i) {
+        if (events_[i].code == event::CurrentHmsfTime) {
+            events_[kept++] = events_[i];
+        } else {
+            held_.push_back({events_[i], i < handedOut_ ? vobu : std::nullopt});
+        }
+    }
+    events_.resize(kept);
+}
+
+void Playback::release(std::size_t count)
+{
+    for (; count > 0 && !held_.empty(); --count) {
+        events_.push_back(held_.front().event);
+        held_.pop_front();
+    }
+}
+
+void Playback::shown(std::uint32_t vobu)
+{
+    std::size_t due = 0;
+    while (due < held_.size() && held_[due].vobu && *held_[due].vobu <= vobu) ++due;
+    release(due);
+}
+
+void Playback::caughtUp()
+{
+    release(held_.size());
+}
+
 void Playback::setDomain(Domain domain)
 {
     if (domain == domain_) return;
     domain_ = domain;
-    events_.push_back({event::DomainChange, static_cast<int>(domain), 0});
+    tell({event::DomainChange, static_cast<int>(domain), 0});
     setRate(1.0);  // scanning does not carry over into another domain
     if (domain != Domain::Title) {
         shown_.title = 0;
         shown_.chapter = 0;
     }
-    if (domain == Domain::Stop) events_.push_back({event::PlaybackStopped, 0, 0});
+    if (domain == Domain::Stop) tell({event::PlaybackStopped, 0, 0});
 }
 
 // The last chapter that starts at or before this program of the chain playing, and the
@@ -930,7 +986,7 @@ void Playback::reportChapter(bool starting)
     vm_.setSprm(sprm::ChapterNumber, static_cast<std::uint16_t>(found));
     if (found != shown_.chapter || (starting && foundProgram == program)) {
         shown_.chapter = found;
-        events_.push_back({event::ChapterStart, found, 0});
+        tell({event::ChapterStart, found, 0});
     }
 }
 
@@ -939,7 +995,7 @@ void Playback::report()
     std::uint32_t uops = prohibitedUops();
     if (uops != shown_.uops) {
         shown_.uops = uops;
-        events_.push_back({event::ValidUopsChange, uops, 0});
+        tell({event::ValidUopsChange, uops, 0});
     }
     // Stream numbers go out only when they name a stream, because the player asks for the
     // language of every stream it is told about.
@@ -948,13 +1004,13 @@ void Playback::report()
         std::uint16_t audio = vm_.sprm(sprm::AudioStream);
         if (audio != shown_.audio) {
             shown_.audio = audio;
-            if (audio < set.audio.size()) events_.push_back({event::AudioStreamChange, audio, 0});
+            if (audio < set.audio.size()) tell({event::AudioStreamChange, audio, 0});
         }
         std::uint16_t sub = vm_.sprm(sprm::SubpictureStream);
         if (sub != shown_.subpicture) {
             shown_.subpicture = sub;
             if ((sub & 0x3F) < set.subpicture.size())
-                events_.push_back(
+                tell(
                     {event::SubpictureStreamChange, sub & 0x3F, (sub & SubpictureShown) ? 1 : 0});
         }
         const TitleInfo* t = titleInfo();
@@ -963,19 +1019,19 @@ void Playback::report()
         if (angles != shown_.angles || angle != shown_.angle) {
             shown_.angles = angles;
             shown_.angle = angle;
-            events_.push_back({event::AngleChange, angles, angle});
+            tell({event::AngleChange, angles, angle});
         }
     }
     bool block = inAngleBlock();
     if (block != shown_.angleBlock) {
         shown_.angleBlock = block;
-        events_.push_back({event::AnglesAvailable, block ? 1 : 0, 0});
+        tell({event::AnglesAvailable, block ? 1 : 0, 0});
     }
     int count = static_cast<int>(buttons().size());
     if (count != shown_.buttons || button() != shown_.button) {
         shown_.buttons = count;
         shown_.button = button();
-        events_.push_back({event::ButtonChange, count, shown_.button});
+        tell({event::ButtonChange, count, shown_.button});
     }
     reportTime();
 }
@@ -989,7 +1045,7 @@ void Playback::reportTime()
     shown_.second = second;
     std::int64_t packed =
         t.time.hours | t.time.minutes << 8 | t.time.seconds << 16 | t.time.frames << 24;
-    events_.push_back({event::CurrentHmsfTime, packed, t.flags});
+    tell({event::CurrentHmsfTime, packed, t.flags});
 }
 
 }  // namespace nav

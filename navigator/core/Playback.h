@@ -5,6 +5,7 @@
 // Navigator's business.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -44,6 +45,11 @@ public:
     void presented(unsigned generation, double seconds);
     // Clock time passes for stills and the navigation timer, whatever the pictures do.
     void elapse(double seconds);
+    // What reading tells waits for the pictures: the first picture of the VOBU with this
+    // serial is on screen.
+    void shown(std::uint32_t vobu);
+    // Every picture of what was read has been shown.
+    void caughtUp();
     std::vector<Event> takeEvents();
     void setTimeEvents(bool on) { timeEvents_ = on; }
 
@@ -140,10 +146,14 @@ private:
     void leaveStill();
     bool elapseTimers(double seconds);
     VobuReader vobuReader() const;
+    std::optional<Vobu> readOn();
     std::optional<Vobu> readVobu();
     void loadNavPack();
     void takeNavPack(NavPack pack);
     void stopHere();
+    void tell(const Event& e);
+    void hold(std::size_t from, std::optional<std::uint32_t> vobu);
+    void release(std::size_t count);
     void report();
     std::pair<int, int> chapterOfProgram(int program) const;
     void reportChapter(bool starting);
@@ -153,7 +163,17 @@ private:
     SectorReader reader_;
     Vm vm_;
     std::minstd_rand random_;
-    std::vector<Event> events_;
+    std::vector<Event> events_;  // to tell now
+    // Told while reading, waiting for the pictures: until the VOBU of this serial shows, or
+    // without one until everything read has.
+    struct Held {
+        Event event;
+        std::optional<std::uint32_t> vobu;
+    };
+    std::deque<Held> held_;
+    bool inRead_ = false;
+    std::size_t handedOut_ = 0;  // events_ told before the VOBU read was handed out
+    std::uint32_t served_ = 0;   // VOBUs handed out
     bool timeEvents_ = false;
 
     Domain domain_ = Domain::Stop;

@@ -26,6 +26,7 @@ struct Vobu {
     std::uint32_t endPtm = 0;
     double rate = 1.0;       // read for this rate: backward, VOBUs come in steps back
     bool scrambled = false;  // its packs are encrypted: nothing in it can be decoded
+    std::uint32_t serial = 0;  // counts the VOBUs handed out, in reading order
 };
 
 // A VOBU never spans more than about a second of the fastest stream; a search information

@@ -78,10 +78,19 @@ unsigned DiscSession::generation() const
     return core_ ? core_->generation() : 0;
 }
 
-void DiscSession::presented(unsigned generation, double seconds)
+void DiscSession::presented(unsigned generation, double seconds, std::uint32_t vobu)
 {
     std::lock_guard lock(coreMutex_);
-    if (core_) core_->presented(generation, seconds);
+    if (!core_) return;
+    // Where the picture's VOBU took playback is told before the time of the picture.
+    core_->shown(vobu);
+    core_->presented(generation, seconds);
+}
+
+void DiscSession::caughtUp()
+{
+    std::lock_guard lock(coreMutex_);
+    if (core_) core_->caughtUp();
 }
 
 nav::Overlay DiscSession::overlay() const

@@ -40,7 +40,10 @@ public:
     // gone is closed here, as an ejected one.
     std::optional<nav::Vobu> read();
     unsigned generation() const;
-    void presented(unsigned generation, double seconds);
+    // A picture of the VOBU with this serial showing this title time is on screen.
+    void presented(unsigned generation, double seconds, std::uint32_t vobu);
+    // Every picture of what was read is out.
+    void caughtUp();
     void elapse(double seconds);
     nav::Overlay overlay() const;
     // A picture with the activated button in its action colours is on screen: its command runs.

@@ -75,7 +75,12 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
             drained_ = true;
             continue;
         }
-        if (!session_.playing()) return Ready::End;
+        // Every picture read is out: what reading told after them is due.
+        session_.caughtUp();
+        if (!session_.playing()) {
+            session_.publishEvents();
+            return Ready::End;
+        }
         return idle(now, start);
     }
     if (!picture_) return idle(now, start);
@@ -112,7 +117,7 @@ bool VideoProducer::takeVobu(REFERENCE_TIME now)
     followSound();
     // A frame's grace after the clock lets the first picture of a new place arrive in time.
     const std::int64_t lineStart = line_.begin(vobu->startPtm, vobu->endPtm, toTicks(now + frameDuration_));
-    anchors_.push_back({lineStart, vobu->time, rate_ > 1 ? rate_ : 1.0});
+    anchors_.push_back({lineStart, vobu->time, rate_ > 1 ? rate_ : 1.0, vobu->serial});
     if (anchors_.size() > maxAnchors) anchors_.pop_front();
     Pending& pending = pending_.emplace_back();
     pending.sectors = std::move(vobu->sectors);
@@ -267,7 +272,12 @@ void VideoProducer::consumed()
     }
     if (std::exchange(redraw_, false)) return;
     // A picture already on its way when the navigator paused does not move its time.
-    if (picture_ && !session_.frozen()) session_.presented(generation_, titleTime(picture_->pts));
+    if (picture_ && !session_.frozen()) {
+        if (const Anchor* a = anchorOf(picture_->pts)) {
+            const double time = std::max(0.0, a->time + static_cast<double>(picture_->pts - a->line) * a->rate / 90000.0);
+            session_.presented(generation_, time, a->vobu);
+        }
+    }
     session_.publishEvents();
     picture_.reset();
 }
@@ -301,13 +311,13 @@ void VideoProducer::forgetPictures()
     anchors_.clear();
 }
 
-double VideoProducer::titleTime(std::int64_t line) const
+// The VOBU a picture at this place on the line came from.
+const VideoProducer::Anchor* VideoProducer::anchorOf(std::int64_t line) const
 {
-    if (anchors_.empty()) return 0;
+    if (anchors_.empty()) return nullptr;
     auto after = std::upper_bound(anchors_.begin(), anchors_.end(), line,
                                   [](std::int64_t at, const Anchor& a) { return at < a.line; });
-    const Anchor& a = after == anchors_.begin() ? *after : *(after - 1);
-    return std::max(0.0, a.time + static_cast<double>(line - a.line) * a.rate / 90000.0);
+    return after == anchors_.begin() ? &*after : &*(after - 1);
 }
 
 }  // namespace lumanav

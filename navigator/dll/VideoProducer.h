@@ -41,6 +41,7 @@ private:
         std::int64_t line = 0;
         double time = 0;
         double rate = 1.0;  // title seconds per second of the line
+        std::uint32_t vobu = 0;  // its serial
     };
 
     // VOBUs read whose pictures are still to decode: one, or a few more while the sound
@@ -66,7 +67,7 @@ private:
     Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
     void forget();
     void forgetPictures();
-    double titleTime(std::int64_t line) const;
+    const Anchor* anchorOf(std::int64_t line) const;
 
     DiscSession& session_;
     SoundQueue& soundQueue_;

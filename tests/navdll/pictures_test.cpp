@@ -254,6 +254,20 @@ protected:
     SizePictures() { discName = L"sizes"; }
 };
 
+TEST_F(SizePictures, TheTitleTheMenuLeadsToIsToldWithItsFirstPicture)
+{
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& e) { return e.param1 == 1; }));
+    const Moment m = moment();
+    ASSERT_TRUE(m.marks);
+    // The menu's frames count 0 to 49 (colour 5), the title's from 0 (colour 6). The title's
+    // first picture goes down as the preroll of its new size, which the renderer does not show.
+    const int early = m.marks->colour == 5 ? 50 - m.marks->frame : -m.marks->frame;
+    std::printf("title 1 told %d frames before its first picture\n", early);
+    EXPECT_LE(early, 2);
+    EXPECT_GE(early, -2);
+}
+
 TEST_F(SizePictures, ATitleSmallerThanItsMenuShowsWholeWithoutGarbageBetween)
 {
     ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
@@ -279,6 +293,21 @@ TEST_F(SizePictures, ATitleSmallerThanItsMenuShowsWholeWithoutGarbageBetween)
     long width = 0, height = 0;
     ASSERT_EQ(S_OK, video->GetVideoSize(&width, &height));
     std::printf("the renderer draws the 352x288 title at %ldx%ld\n", width, height);
+}
+
+TEST_F(Pictures, AChapterStartIsToldWithTheChaptersFirstPicture)
+{
+    playTitleOneTo(6);
+    const auto told = playback->waitFor(EC_DVD_CHAPTER_START, [](const GraphEvent& e) { return e.param1 == 2; });
+    const Moment m = moment();
+    const double now = streamSeconds(playback->clockTime());
+    ASSERT_TRUE(told && m.marks);
+    // Chapter 2 starts at 8 s, frame 200: when that picture went up, reckoned back from the
+    // one on screen now.
+    const double late = streamSeconds(told->clockTime) - (now - (m.marks->frame - 200) / framesPerSecond);
+    std::printf("chapter 2 told %.3f s after its first picture (frame %d on screen)\n", late, m.marks->frame);
+    EXPECT_GT(late, -0.05);
+    EXPECT_LT(late, 0.1);
 }
 
 TEST_F(Pictures, ForwardFourRunsFourFramesAPeriodIntoTheNextChapter)

@@ -43,7 +43,7 @@ struct Reading {
     std::vector<std::pair<int, double>> chapterStarts;  // chapter, time of the VOBU it came with
 };
 
-// Reads while the title plays.
+// Reads while the title plays, each VOBU's pictures shown as it is read.
 Reading readTitle(Navigator& n, int limit = 1000)
 {
     Reading r;
@@ -52,6 +52,7 @@ Reading readTitle(Navigator& n, int limit = 1000)
         if (!v || n.domain() != Domain::Title) break;
         r.times.push_back(v->time);
         r.generations.push_back(v->generation);
+        n.shown(v->serial);
         for (const Event& e : n.takeEvents()) {
             if (e.code == event::ChapterStart) r.chapterStarts.emplace_back(static_cast<int>(e.param1), v->time);
         }
@@ -142,6 +143,39 @@ TEST(Cursor, JumpsLandOnTheVobuOfTheirTimeAndTheToldTimeIsThePictures)
     EXPECT_EQ(v->generation, n->generation());
 }
 
+TEST(Cursor, WhereReadingGoesIsToldAsItsPictureShowsWithNothingLostOrReordered)
+{
+    auto n = openSample();
+    ASSERT_EQ(n->playAtTimeInTitle(1, {0, 0, 7, 0}), Status::Ok);
+    n->takeEvents();
+    std::optional<Vobu> v;
+    std::uint32_t before = 0;
+    while ((v = n->read()) && v->time < 8.0) before = v->serial;
+    ASSERT_TRUE(v);
+    EXPECT_FALSE(has(n->takeEvents(), event::ChapterStart, 2)) << "read, not yet shown";
+    n->shown(before);
+    EXPECT_TRUE(n->takeEvents().empty());
+    n->shown(v->serial);
+    EXPECT_TRUE(has(n->takeEvents(), event::ChapterStart, 2));
+
+    // Told now, a command's events come after what was read before them, shown or not.
+    while ((v = n->read()) && v->time < 16.5) {}
+    ASSERT_EQ(n->selectAudioStream(1), Status::Ok);
+    std::vector<Event> events = n->takeEvents();
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events.front(), (Event{event::ChapterStart, 3, 0}));
+    EXPECT_EQ(events.back(), (Event{event::AudioStreamChange, 1, 0}));
+
+    // Reading on into the menu the title's end calls: told with the menu's first picture.
+    std::uint32_t last = 0;
+    while ((v = n->read()) && n->domain() == Domain::Title) last = v->serial;
+    ASSERT_TRUE(v);
+    n->shown(last);
+    EXPECT_FALSE(has(n->takeEvents(), event::DomainChange, static_cast<int>(Domain::VideoManagerMenu)));
+    n->shown(v->serial);
+    EXPECT_TRUE(has(n->takeEvents(), event::DomainChange, static_cast<int>(Domain::VideoManagerMenu)));
+}
+
 TEST(Cursor, BackwardTheCursorStepsBackThroughChaptersToTheStartThenPlaysOn)
 {
     auto n = openSample();
@@ -154,6 +188,7 @@ TEST(Cursor, BackwardTheCursorStepsBackThroughChaptersToTheStartThenPlaysOn)
         std::optional<Vobu> v = n->read();
         ASSERT_TRUE(v);
         times.push_back(v->time);
+        n->shown(v->serial);
         chapterTwo = chapterTwo || has(n->takeEvents(), event::ChapterStart, 2);
         if (v->rate > 0) break;
     }
@@ -317,6 +352,7 @@ TEST(Cursor, AStillAfterEachVobuHoldsItsPictureUntilStillOffOrAButtonReleasesIt)
     auto readHeld = [&n] {
         std::optional<Vobu> v = n->read();
         EXPECT_FALSE(n->read()) << "the cursor holds after each VOBU";
+        n->caughtUp();
         return v;
     };
     std::optional<Vobu> v = readHeld();
