@@ -4,7 +4,8 @@
 #   tools/endurance.sh cycles [N]     N graphs (default 1000) built on the sample disc, played,
 #                                     jumped and torn down through the player's graph component
 #   tools/endurance.sh loop [SECONDS] title 1 looped for SECONDS (default 3600), with the drift
-#                                     of stream time and of the graph's clock against wall time
+#                                     of its pictures, pass by pass, and of the graph's clock
+#                                     against wall time
 #   tools/endurance.sh platform [N]   N cycles of the platform's filter graph and DirectSound
 #                                     renderer (its clock woken once) alone, for comparison
 set -euo pipefail
