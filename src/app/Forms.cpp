@@ -12,13 +12,30 @@ TSettingsForm* SettingsForm = nullptr;
 TInfoForm* InfoForm = nullptr;
 TAboutForm* AboutForm = nullptr;
 
-void CreateForms()
+namespace {
+
+void CreateHiddenForms()
 {
-    MainForm = new TMainForm;
     PreviewForm = new TPreviewForm;
     SettingsForm = new TSettingsForm;
     InfoForm = new TInfoForm;
     AboutForm = new TAboutForm;
+}
+
+} // namespace
+
+void CreateForms()
+{
+    CreateMainForm();
+    CreateHiddenForms();
+}
+
+void CreateMainForm() { MainForm = new TMainForm; }
+
+void CompleteStartup()
+{
+    CreateHiddenForms();
+    MainForm->ShowSettingsAndDrives();
 }
 
 // The video window goes before the main window: its control must leave the graph

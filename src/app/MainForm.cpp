@@ -221,6 +221,14 @@ void TMainForm::FormShow()
     auto& application = ui::Application::Instance();
     application.SetTitle(L"Lumadisc");
     application.SetHintHidePause(7000);
+    if (SettingsForm)
+        ShowSettingsAndDrives();
+    else
+        ReadMainWindowPosition(*this); // the rest once the other windows exist
+}
+
+void TMainForm::ShowSettingsAndDrives()
+{
     ReadSettings();
     GetDrives();
 }

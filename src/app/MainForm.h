@@ -86,6 +86,8 @@ public:
 
     // Start-up, playback and the transport buttons.
     void FormShow();
+    // The part of showing that fills the other windows: the stored settings and drive lists.
+    void ShowSettingsAndDrives();
     void FormClose();
     void PlayDVD(const std::wstring& path);
     void Initialize();

@@ -10,8 +10,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     graph::SetErrorDisplay([&application](const std::exception& error) { application.ShowException(error); });
     int exitCode = 0;
     try {
-        CreateForms();
-        application.Run(*MainForm);
+        CreateMainForm();
+        application.Run(*MainForm, CompleteStartup);
     } catch (const std::exception& error) {
         application.ShowException(error);
         exitCode = 1;

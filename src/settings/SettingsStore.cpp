@@ -84,6 +84,12 @@ void ReadSettings(const SettingsWindows& windows)
     }
 }
 
+void ReadMainWindowPosition(ui::Form& mainForm)
+{
+    const std::optional<RegistryKey> key = RegistryKey::OpenForReading(HKEY_LOCAL_MACHINE, KeyPath);
+    if (key && FlagSet(*key, SaveWindowPositions)) RestorePosition(mainForm, *key, MainWindowX, MainWindowY);
+}
+
 void WriteSettings() { WriteSettings(PlayerSettingsWindows()); }
 
 void WriteSettings(const SettingsWindows& windows)

@@ -26,6 +26,9 @@ SettingsWindows PlayerSettingsWindows();
 // Applies the stored settings; sets SettingsPresent when the key exists.
 void ReadSettings();
 void ReadSettings(const SettingsWindows& windows);
+// Places the main window where the stored settings put it, ahead of the rest: a window that
+// moves after it is shown would be seen to jump.
+void ReadMainWindowPosition(ui::Form& mainForm);
 // Stores the settings, creating the key; raises ERegistryException naming a value that
 // cannot be written.
 void WriteSettings();

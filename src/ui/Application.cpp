@@ -3,6 +3,7 @@
 #include "Form.h"
 #include <commctrl.h>
 #include <objbase.h>
+#include <utility>
 
 namespace ui {
 
@@ -74,23 +75,34 @@ HWND Application::UtilityWindow()
     return utility_->Handle();
 }
 
-void Application::Run(Form& mainForm)
+void Application::Run(Form& mainForm, std::function<void()> whenPainted)
 {
     mainForm_ = &mainForm;
     terminated_ = false;
     running_ = true;
+    // An error of `whenPainted` ends the run too; the form may not outlive it.
+    struct Ended {
+        Application& application;
+        ~Ended()
+        {
+            application.terminated_ = true;
+            application.running_ = false;
+            application.mainForm_ = nullptr;
+        }
+    } ended{*this};
     mainForm.Show();
     MSG message;
-    while (!terminated_ && IsWindow(mainForm.Handle()) &&
-           GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (!terminated_ && IsWindow(mainForm.Handle())) {
+        // Finding the queue empty is also what makes the platform put the painted pixels on
+        // the screen, so the work waits until the user sees the form.
+        if (whenPainted && (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) || message.message != WM_PAINT))
+            std::exchange(whenPainted, nullptr)();
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     // The quit request has done its work; it must not end a later loop.
     PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    terminated_ = true;
-    running_ = false;
-    mainForm_ = nullptr; // the form may not outlive the run
 }
 
 void Application::ProcessMessages()

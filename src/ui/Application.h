@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,7 +32,9 @@ public:
     void SetHintHidePause(UINT milliseconds);
 
     // Shows the main form and runs the message loop until it is closed or destroyed.
-    void Run(Form& mainForm);
+    // `whenPainted` runs once, when the form's first paint is done and on screen, or earlier
+    // when a message other than a paint arrives first, so that no handler runs without it.
+    void Run(Form& mainForm, std::function<void()> whenPainted = {});
     // Dispatches every message waiting in the thread's queue.
     void ProcessMessages();
     // Ends Run and the modal loops nested in it.

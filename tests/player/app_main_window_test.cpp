@@ -1,6 +1,10 @@
 #include "app/MainForm.h"
+#include "app/Shared.h"
+#include "settings/RegistryKey.h"
+#include "settings/SettingsForm.h"
 #include "support/PlayerFixture.h"
 #include "ui/Application.h"
+#include "video/PreviewForm.h"
 
 #include <gmock/gmock.h>
 
@@ -52,6 +56,46 @@ TEST_F(MainWindow, ToolButtonsSitWhereTheBarPutsThemInOrder)
     EXPECT_EQ(MainForm->AudioButton.ContextMenu, &MainForm->AudioButtonMenu);
     EXPECT_EQ(MainForm->NextChapterButton.Hint(), L"Next chapter");
     EXPECT_EQ(MainForm->ToolButton7.Hint(), L"");
+}
+
+// The player's own start: the main window alone, shown, and the rest once it is painted.
+class TwoStepStartup : public PlayerFixture {
+protected:
+    void SetUp() override {}
+    void TearDown() override
+    {
+        PlayerFixture::TearDown();
+        RegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, L"Software\\Lumadisc");
+    }
+};
+
+TEST_F(TwoStepStartup, MainWindowShowsAtItsStoredPlaceAndTheOtherWindowsFollowItsFirstPaint)
+{
+    {
+        RegistryKey key = RegistryKey::Create(HKEY_LOCAL_MACHINE, L"Software\\Lumadisc");
+        key.WriteDword(L"Save window positions", 1);
+        key.WriteDword(L"Main window x position", 240);
+        key.WriteDword(L"Main window y position", 180);
+    }
+    CreateMainForm();
+    POINT shownAt{};
+    bool alone = false;
+    ui::Application::Instance().Run(*MainForm, [&] {
+        shownAt = {MainForm->Left(), MainForm->Top()};
+        alone = !PreviewForm && !SettingsForm && !InfoForm && !AboutForm && !SettingsPresent &&
+                MainForm->DrivesMenu.Items().Count() == 0;
+        CompleteStartup();
+        PostMessageW(MainForm->Handle(), WM_CLOSE, 0, 0);
+    });
+
+    EXPECT_EQ(shownAt.x, 240);
+    EXPECT_EQ(shownAt.y, 180);
+    EXPECT_TRUE(alone);
+    ASSERT_TRUE(PreviewForm && SettingsForm && InfoForm && AboutForm);
+    EXPECT_TRUE(SettingsPresent);
+    EXPECT_TRUE(SettingsForm->SaveWindowPositionsCheckBox.Checked());
+    EXPECT_GE(MainForm->DrivesMenu.Items().Count(), 1);
+    EXPECT_EQ(MainForm->ClientWidth(), 670);
 }
 
 }  // namespace

@@ -334,4 +334,36 @@ TEST(ApplicationRun, EndsWhenTheMainFormCloses)
     EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+TEST(ApplicationRun, StartUpWorkWaitsForTheFirstPaintButNoHandlerWaitsForIt)
+{
+    std::vector<std::string> steps;
+    const auto painted = [](const ui::Window& window) {
+        return !GetUpdateRect(window.Handle(), nullptr, FALSE);
+    };
+    {
+        ui::Form form(Design());
+        ui::Button button(form, {10, 10, 75, 25}, L"OK");
+        ui::Application::Instance().Run(form, [&] {
+            steps.push_back(painted(form) && painted(button) ? "work after paint" : "work before paint");
+            PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+        });
+    }
+    {
+        // A click already waiting when the form shows is handled after the work, not before.
+        ui::Form form(Design());
+        ui::Button button(form, {10, 10, 75, 25}, L"OK");
+        button.OnClick = [&] {
+            steps.push_back("click");
+            form.Close();
+        };
+        form.OnShow = [&] {
+            PostMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(button.Handle()));
+        };
+        ui::Application::Instance().Run(form, [&] { steps.push_back("work"); });
+    }
+    EXPECT_EQ(steps, (std::vector<std::string>{"work after paint", "work", "click"}));
+    EXPECT_EQ(ui::Application::Instance().MainForm(), nullptr);
+}
+
 } // namespace
