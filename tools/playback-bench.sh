@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Playback benchmark: the real player plays the sample disc's 720x576 title at rate 1 under
-# Wine; prints its CPU seconds per second and resident memory beside the idle player's, and
-# the time from Play to the first picture. Usage: tools/playback-bench.sh [SECONDS]  (default 10)
+# Wine, with its sound and without; prints its CPU seconds per second beside the idle player's
+# and the share sound adds, resident memory, and the time from Play to the first picture.
+# Usage: tools/playback-bench.sh [SECONDS]  (default 10)
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 logged build "$ROOT/tools/build.sh" lumadisc lumanav playback_bench present_drive

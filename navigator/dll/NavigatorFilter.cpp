@@ -236,9 +236,10 @@ HRESULT NavigatorFilter::pauseFromStopped()
     transport_.pause();
 
     // Streams follow the connections' formats, fixed until the next stop.
+    const auto sound = waveFormat(audio_);
     if (const auto format = frameFormat(video_)) {
-        videoProducer_ = std::make_unique<VideoProducer>(session_, sound_, video_, format->width, format->height,
-                                                         format->duration);
+        videoProducer_ = std::make_unique<VideoProducer>(session_, sound_, sound.has_value(), video_, format->width,
+                                                         format->height, format->duration);
         videoWorker_ = std::make_unique<StreamWorker>(transport_, video_, *videoProducer_);
     }
     // Without pictures nobody would see a button act: its command runs at once.
@@ -248,8 +249,8 @@ HRESULT NavigatorFilter::pauseFromStopped()
             return true;
         },
         false);
-    if (const auto format = waveFormat(audio_)) {
-        audioProducer_ = std::make_unique<AudioProducer>(session_, sound_, *format);
+    if (sound) {
+        audioProducer_ = std::make_unique<AudioProducer>(session_, sound_, *sound);
         audioWorker_ = std::make_unique<StreamWorker>(transport_, audio_, *audioProducer_);
     }
     HRESULT hr = S_OK;

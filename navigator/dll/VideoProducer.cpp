@@ -25,9 +25,9 @@ REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
 
 }  // namespace
 
-VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, OutputPin& pin, int width, int height,
-                             REFERENCE_TIME frameDuration)
-    : session_(session), soundQueue_(sound), pin_(pin), width_(width), height_(height), frameDuration_(frameDuration),
+VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, bool withSound, OutputPin& pin, int width,
+                             int height, REFERENCE_TIME frameDuration)
+    : session_(session), soundQueue_(sound), withSound_(withSound), pin_(pin), width_(width), height_(height), frameDuration_(frameDuration),
       shown_(width, height)
 {
 }
@@ -138,7 +138,7 @@ bool VideoProducer::takeVobu(REFERENCE_TIME now)
 // The stream to hear: the one playing, at normal speed, in a coding that is decoded.
 std::optional<VideoProducer::Sound> VideoProducer::wantedSound() const
 {
-    const auto audio = rate_ == 1.0 ? session_.audio() : std::nullopt;
+    const auto audio = withSound_ && rate_ == 1.0 ? session_.audio() : std::nullopt;
     if (!audio) return std::nullopt;
     switch (audio->second) {
     case nav::AudioCoding::Ac3: return Sound{media::StreamKind::Ac3, audio->first};

@@ -27,7 +27,8 @@ class OutputPin;
 
 class VideoProducer final : public SampleProducer {
 public:
-    VideoProducer(DiscSession& session, SoundQueue& sound, OutputPin& pin, int width, int height,
+    // `withSound`: the audio pin is connected, so the sound is worth decoding.
+    VideoProducer(DiscSession& session, SoundQueue& sound, bool withSound, OutputPin& pin, int width, int height,
                   REFERENCE_TIME frameDuration);
     REFERENCE_TIME lead() const override { return frameDuration_; }
     Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) override;
@@ -71,6 +72,7 @@ private:
 
     DiscSession& session_;
     SoundQueue& soundQueue_;
+    const bool withSound_;
     OutputPin& pin_;
     int width_;   // of the frames sent
     int height_;

@@ -1,5 +1,6 @@
-// What playing a title costs the real player: CPU seconds per second of playback at rate 1 and
-// resident memory, each beside the idle player's, and the time from Play to the first picture.
+// What playing a title costs the real player: CPU seconds per second of playback at rate 1, with
+// and without sound, and resident memory, each beside the idle player's, and the time from Play
+// to the first picture.
 // Prints figures only. Usage: playback_bench [SECONDS_OF_PLAYBACK]   (default 10)
 #include "../ControlBar.h"
 
@@ -161,9 +162,16 @@ double ClickNow(POINT at)
 
 POINT Centre(RECT rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
-} // namespace
+// One player from start to Stop: title 1 played at rate 1 for `playSeconds`.
+struct Playing {
+    double toMenu = 0, toTitle = 0;
+    Load idle{}, playing{};
+    double serverPerSecond = 0;
+    int from = 0, to = 0;
+    Memory stopped;
+};
 
-TEST(PlaybackBench, Rate1On720x576)
+void PlayTitleOne(Playing& run)
 {
     Player player;
     ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
@@ -173,44 +181,65 @@ TEST(PlaybackBench, Rate1On720x576)
     // What playing costs the rest of the Wine session, beside the player.
     const std::wstring server = UnixProcess("wineserver", "WINEPREFIX");
     Sleep(1000);
-    const Load idle = Measure(pid, std::min(playSeconds, 3));
+    run.idle = Measure(pid, std::min(playSeconds, 3));
 
     const double pressed = ClickNow({ToolButtonRect(bar.ToolBar(), tbPlay).left + 8,
                                      Centre(ToolButtonRect(bar.ToolBar(), tbPlay)).y});
-    const double toMenu = SecondsUntil(player, pressed, MenuPicture);
-    ASSERT_GT(toMenu, 0) << "no picture after Play";
+    run.toMenu = SecondsUntil(player, pressed, MenuPicture);
+    ASSERT_GT(run.toMenu, 0) << "no picture after Play";
     Sleep(1000);
     const double chosen = ClickNow(PicturePoint(player.VideoWindow(), 360, 230));
-    const double toTitle = SecondsUntil(player, chosen, TitleOnePicture);
-    ASSERT_GT(toTitle, 0) << "title 1 shows no picture";
+    run.toTitle = SecondsUntil(player, chosen, TitleOnePicture);
+    ASSERT_GT(run.toTitle, 0) << "title 1 shows no picture";
     MoveVideoAside(player);
 
     Sleep(1000);
-    const int from = bar.ElapsedSeconds();
+    run.from = bar.ElapsedSeconds();
     const double serverCpu = CpuSeconds(server), serverStart = Now();
-    const Load playing = Measure(pid, playSeconds);
-    const double serverPerSecond = (CpuSeconds(server) - serverCpu) / (Now() - serverStart);
-    const int to = bar.ElapsedSeconds();
+    run.playing = Measure(pid, playSeconds);
+    run.serverPerSecond = (CpuSeconds(server) - serverCpu) / (Now() - serverStart);
+    run.to = bar.ElapsedSeconds();
     EXPECT_EQ(bar.SpeedText(), L"Speed: 1 x");
     bar.Press(tbStop);
     Sleep(1500);
-    const Memory stopped = MemoryOf(pid);
+    run.stopped = MemoryOf(pid);
+    EXPECT_TRUE(player.Close());
+}
 
-    std::printf("[ figures  ] Play to the first picture (the disc's menu): %.3f s\n", toMenu);
-    std::printf("[ figures  ] menu button to title 1's first picture:      %.3f s\n", toTitle);
-    std::printf("[ figures  ] player CPU, idle:    %.3f s per s\n", idle.cpuPerSecond);
+} // namespace
+
+TEST(PlaybackBench, Rate1On720x576)
+{
+    Playing sound, silent;
+    PlayTitleOne(sound);
+    if (HasFatalFailure()) return;
+    // The same again with the navigator told to leave the sound out of the graph.
+    SetEnvironmentVariableW(L"LUMANAV_SOUND", L"off");
+    PlayTitleOne(silent);
+    SetEnvironmentVariableW(L"LUMANAV_SOUND", nullptr);
+    if (HasFatalFailure()) return;
+
+    std::printf("[ figures  ] Play to the first picture (the disc's menu): %.3f s\n", sound.toMenu);
+    std::printf("[ figures  ] menu button to title 1's first picture:      %.3f s\n", sound.toTitle);
+    std::printf("[ figures  ] player CPU, idle:    %.3f s per s\n", sound.idle.cpuPerSecond);
     std::printf("[ figures  ] player CPU, playing: %.3f s per s over %d s (time label %d -> %d; aim below 0.2)\n",
-                playing.cpuPerSecond, playSeconds, from, to);
-    std::printf("[ figures  ] wineserver CPU meanwhile: %.3f s per s\n", serverPerSecond);
+                sound.playing.cpuPerSecond, playSeconds, sound.from, sound.to);
+    const double picture = silent.playing.cpuPerSecond - silent.idle.cpuPerSecond;
+    const double added = sound.playing.cpuPerSecond - silent.playing.cpuPerSecond;
+    std::printf("[ figures  ] player CPU without sound: %.3f s per s (time label %d -> %d); sound adds %.3f s per s, "
+                "%.0f %% of the picture's %.3f over idle (aim below 10 %%)\n",
+                silent.playing.cpuPerSecond, silent.from, silent.to, added, 100 * added / picture, picture);
+    std::printf("[ figures  ] wineserver CPU meanwhile: %.3f s per s with sound, %.3f without\n", sound.serverPerSecond,
+                silent.serverPerSecond);
     std::printf("[ figures  ] resident MiB, idle %.1f; playing %.1f at the start, %.1f at the end, at most %.1f "
                 "(+%.1f over idle; aim within 40)\n",
-                idle.peak.workingSet, playing.first.workingSet, playing.last.workingSet, playing.peak.workingSet,
-                playing.peak.workingSet - idle.peak.workingSet);
+                sound.idle.peak.workingSet, sound.playing.first.workingSet, sound.playing.last.workingSet,
+                sound.playing.peak.workingSet, sound.playing.peak.workingSet - sound.idle.peak.workingSet);
     std::printf("[ figures  ] anonymous MiB, idle %.1f; playing %.1f at the start, %.1f at the end, at most %.1f\n",
-                idle.peak.anonymous, playing.first.anonymous, playing.last.anonymous, playing.peak.anonymous);
-    std::printf("[ figures  ] after Stop: resident %.1f MiB, anonymous %.1f MiB\n", stopped.workingSet,
-                stopped.anonymous);
-    EXPECT_TRUE(player.Close());
+                sound.idle.peak.anonymous, sound.playing.first.anonymous, sound.playing.last.anonymous,
+                sound.playing.peak.anonymous);
+    std::printf("[ figures  ] after Stop: resident %.1f MiB, anonymous %.1f MiB\n", sound.stopped.workingSet,
+                sound.stopped.anonymous);
 }
 
 int main(int argc, char** argv)
