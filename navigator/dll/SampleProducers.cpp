@@ -53,6 +53,10 @@ SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     start = *next_;
     silence_ = true;
     frames_ = bufferFrames_;
+    // With nothing decoded, silence goes no further ahead than the clock: the sound of a new
+    // place, or of normal speed again, is decoded a moment after its first pictures, and silence
+    // sent ahead would cut its start.
+    if (!block_ && start > now) return Ready::Wait;
     if (block_ && used_ < block_->frames()) {
         const REFERENCE_TIME blockStart = fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
         if (blockStart <= *next_ + audioBufferDuration / 4) {

@@ -7,6 +7,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
+#include <utility>
 #include <string>
 
 namespace navtest {
@@ -48,6 +51,32 @@ protected:
     double toneBefore(REFERENCE_TIME until) const
     {
         return toneFrequency(leftChannel(audio->samples(), until - second / 2, until));
+    }
+
+    // A command played through, and how long the sound may take to come back after it.
+    struct Step {
+        const char* what;
+        std::function<void()> command;
+        REFERENCE_TIME settle;
+    };
+    // What was sent ahead before the navigator's pause plays out in it, and the return from
+    // trick play is uneven: the sound is back within two seconds.
+    std::vector<Step> pauseAndTrickPlay()
+    {
+        return {{"pause and resume",
+                 [&] {
+                     EXPECT_EQ(S_OK, dvd->Pause(TRUE));
+                     pumpMessages(1000);
+                     EXPECT_EQ(S_OK, dvd->Pause(FALSE));
+                 },
+                 2 * second},
+                {"forward 4 and back to 1",
+                 [&] {
+                     EXPECT_EQ(S_OK, dvd->PlayForwards(4.0, DVD_CMD_FLAG_None, nullptr));
+                     pumpMessages(1500);
+                     EXPECT_EQ(S_OK, dvd->PlayForwards(1.0, DVD_CMD_FLAG_None, nullptr));
+                 },
+                 2 * second}};
     }
 
     std::unique_ptr<PinTap> audio;
@@ -163,6 +192,31 @@ std::vector<REFERENCE_TIME> beeps(const std::vector<TappedSample>& sound)
     return starts;
 }
 
+// Each flash's beep: beep minus flash in seconds, for the flashes from `from` on; a flash
+// without a beep within half a second counts as half a second out.
+std::vector<double> inStep(const std::vector<TappedSample>& pictures, const std::vector<TappedSample>& sound,
+                           REFERENCE_TIME from = 0)
+{
+    const std::vector<REFERENCE_TIME> heard = beeps(sound);
+    std::vector<double> offsets;
+    for (REFERENCE_TIME flash : flashes(pictures)) {
+        if (flash < from) continue;
+        const auto closest = std::min_element(heard.begin(), heard.end(), [&](REFERENCE_TIME a, REFERENCE_TIME b) {
+            return std::llabs(a - flash) < std::llabs(b - flash);
+        });
+        const bool paired = closest != heard.end() && std::llabs(*closest - flash) < second / 2;
+        offsets.push_back(paired ? streamSeconds(*closest - flash) : 0.5);
+    }
+    return offsets;
+}
+
+double worstOf(const std::vector<double>& offsets)
+{
+    double worst = 0;
+    for (double offset : offsets) worst = std::max(worst, std::fabs(offset));
+    return worst;
+}
+
 TEST_F(SoundSync, FlashesAndBeepsStayInStep)
 {
     ASSERT_EQ(S_OK, dvd->PlayTitle(1, DVD_CMD_FLAG_Flush, nullptr));
@@ -171,22 +225,128 @@ TEST_F(SoundSync, FlashesAndBeepsStayInStep)
     ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [&](const GraphEvent& e) { return secondsOf(e) + 60 * ((e.param1 >> 8) & 0xFF) >= seconds - 1; },
                                   static_cast<DWORD>(seconds + 20) * 1000));
 
-    const std::vector<REFERENCE_TIME> light = flashes(pictures->samples());
-    const std::vector<REFERENCE_TIME> sound = beeps(audio->samples());
-    std::vector<double> offsets;  // beep minus flash, seconds
-    for (REFERENCE_TIME flash : light) {
-        const auto closest = std::min_element(sound.begin(), sound.end(), [&](REFERENCE_TIME a, REFERENCE_TIME b) {
-            return std::llabs(a - flash) < std::llabs(b - flash);
-        });
-        if (closest != sound.end() && std::llabs(*closest - flash) < second / 2) offsets.push_back(streamSeconds(*closest - flash));
-    }
-    ASSERT_GE(offsets.size(), static_cast<std::size_t>(seconds) * 3 / 4) << light.size() << " flashes, " << sound.size() << " beeps";
-    double worst = 0;
-    for (double offset : offsets) worst = std::max(worst, std::fabs(offset));
+    const std::vector<double> offsets = inStep(pictures->samples(), audio->samples());
+    ASSERT_GE(offsets.size(), static_cast<std::size_t>(seconds) * 3 / 4);
+    const double worst = worstOf(offsets);
     std::printf("[ figures  ] %zu flashes with their beeps over %d s: sound minus picture first %+.3f s, last %+.3f s, "
                 "worst %.3f s\n",
                 offsets.size(), seconds, offsets.front(), offsets.back(), worst);
     EXPECT_LE(worst, 0.040);
+}
+
+TEST_F(SoundSync, StayInStepAfterATimeSearchAPauseAndTrickPlay)
+{
+    ASSERT_EQ(S_OK, dvd->PlayTitle(1, DVD_CMD_FLAG_Flush, nullptr));
+    pumpMessages(2000);
+    DVD_HMSF_TIMECODE tenSeconds{0, 0, 10, 0};
+    // Only the flashes from the sound's return on are paired.
+    std::vector<Step> steps{
+        {"time search", [&] { EXPECT_EQ(S_OK, dvd->PlayAtTime(&tenSeconds, DVD_CMD_FLAG_Flush, nullptr)); }, 0}};
+    for (Step& step : pauseAndTrickPlay()) steps.push_back(std::move(step));
+    for (const auto& [what, step, settle] : steps) {
+        SCOPED_TRACE(what);
+        pictures->clear();
+        step();
+        pumpMessages(4500);
+        const std::vector<TappedSample> shown = pictures->samples();
+        ASSERT_FALSE(shown.empty());
+        const std::vector<double> offsets = inStep(shown, audio->samples(), shown.front().start + settle);
+        ASSERT_GE(offsets.size(), 2u);
+        std::printf("[ figures  ] after %s: %zu flashes, sound minus picture first %+.3f s, worst %.3f s\n", what,
+                    offsets.size(), offsets.front(), worstOf(offsets));
+        EXPECT_LE(worstOf(offsets), 0.040);
+    }
+}
+
+// The sample disc: title 1 a 440 Hz tone over four chapters, each a cell of its own.
+class SoundAcrossJumps : public Sound {
+protected:
+    SoundAcrossJumps() { discName = L"sample"; }
+};
+
+constexpr int audible = 1000;
+
+// The first instant from `from` on with the left channel audible.
+std::optional<REFERENCE_TIME> firstAudible(const std::vector<TappedSample>& sound, REFERENCE_TIME from)
+{
+    std::optional<REFERENCE_TIME> first;
+    for (const TappedSample& s : sound) {
+        for (std::size_t i = 0; i < framesOf(s); ++i) {
+            std::int16_t left = 0;
+            std::memcpy(&left, &s.bytes[i * 4], 2);
+            const REFERENCE_TIME at = s.start + static_cast<REFERENCE_TIME>(i) * second / soundRate;
+            if (at >= from && std::abs(left) >= audible && (!first || at < *first)) first = at;
+        }
+    }
+    return first;
+}
+
+// Over a stretch of a steady tone: the longest run of inaudible frames (a hole) and the largest
+// step between neighbours (a click).
+std::pair<REFERENCE_TIME, int> holeAndClick(const std::vector<std::int16_t>& left)
+{
+    std::size_t run = 0, longest = 0;
+    int step = 0;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        run = std::abs(left[i]) < audible ? run + 1 : 0;
+        longest = std::max(longest, run);
+        if (i > 0) step = std::max(step, std::abs(left[i] - left[i - 1]));
+    }
+    return {static_cast<REFERENCE_TIME>(longest) * second / soundRate, step};
+}
+
+TEST_F(SoundAcrossJumps, SoundResumesWithThePicturesAndCellsJoinWithoutAHoleOrAClick)
+{
+    ASSERT_TRUE(playback->waitFor(EC_DVD_DOMAIN_CHANGE, [](const GraphEvent& e) { return e.param1 == DVD_DOMAIN_VideoManagerMenu; }));
+    pumpMessages(1000);
+    DVD_HMSF_TIMECODE fiveSeconds{0, 0, 5, 0};
+    // Jumps: sound within a frame of the first picture and no hole after it.
+    std::vector<Step> steps{
+        {"menu button into title 1", [&] { EXPECT_EQ(S_OK, dvd->SelectAndActivateButton(1)); }, 0},
+        {"chapter jump", [&] { EXPECT_EQ(S_OK, dvd->PlayChapter(3, DVD_CMD_FLAG_Flush, nullptr)); }, 0},
+        {"time search", [&] { EXPECT_EQ(S_OK, dvd->PlayAtTime(&fiveSeconds, DVD_CMD_FLAG_Flush, nullptr)); }, 0}};
+    for (Step& step : pauseAndTrickPlay()) steps.push_back(std::move(step));
+    for (const auto& [what, step, settle] : steps) {
+        SCOPED_TRACE(what);
+        audio->clear();
+        pictures->clear();
+        step();
+        pumpMessages(1500);
+        // Stream time from the first picture of where the command led: the last one sent after
+        // a flush (a button first shows its action colours), else the first one sent.
+        const std::vector<TappedSample> shown = pictures->samples();
+        ASSERT_FALSE(shown.empty()) << "no picture after it";
+        const auto fresh = std::find_if(shown.rbegin(), shown.rend(), [](const TappedSample& p) { return p.discontinuity; });
+        const REFERENCE_TIME from = fresh != shown.rend() ? fresh->start : shown.front().start;
+        const std::vector<TappedSample> got = audio->samples();
+        const std::optional<REFERENCE_TIME> heard = firstAudible(got, from);
+        ASSERT_TRUE(heard) << "no sound after it";
+        const REFERENCE_TIME hole = holeAndClick(leftChannel(got, *heard, got.back().stop)).first;
+        std::printf("[ figures  ] after %s: sound %.3f s after the first picture, then %.2f s of it with its longest "
+                    "hole %.4f s\n",
+                    what, streamSeconds(*heard - from), streamSeconds(got.back().stop - *heard), streamSeconds(hole));
+        if (settle > 0) {
+            EXPECT_LT(*heard - from, settle);
+            continue;
+        }
+        EXPECT_LT(*heard - from, second / 20);  // a frame and a little
+        EXPECT_LT(hole, second / 1000);
+    }
+    // Across the cell boundary at 8 s of title 1: played from chapter 1 on, heard whole.
+    ASSERT_EQ(S_OK, dvd->PlayChapter(1, DVD_CMD_FLAG_Flush, nullptr));
+    pumpMessages(500);
+    audio->clear();
+    pumpMessages(9000);
+    const std::vector<TappedSample> got = audio->samples();
+    ASSERT_FALSE(got.empty());
+    const auto [hole, click] = holeAndClick(leftChannel(got, got.front().start, got.back().stop));
+    // A 440 Hz tone at this level moves at most this much from one frame to the next.
+    const int steepest = static_cast<int>(2897 * 2 * 3.1416 * 440 / soundRate) + 1;
+    std::printf("[ figures  ] title 1 played across its first cell boundary: %.2f s, longest hole %.4f s, "
+                "largest step %d (the tone's own %d)\n",
+                streamSeconds(got.back().stop - got.front().start), streamSeconds(hole), click, steepest);
+    EXPECT_LT(hole, second / 1000);
+    EXPECT_LE(click, steepest * 5 / 4);
 }
 
 }  // namespace
