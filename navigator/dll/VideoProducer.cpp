@@ -27,8 +27,8 @@ REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
 
 VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, bool withSound, OutputPin& pin, int width,
                              int height, REFERENCE_TIME frameDuration)
-    : session_(session), soundQueue_(sound), withSound_(withSound), pin_(pin), width_(width), height_(height), frameDuration_(frameDuration),
-      shown_(width, height)
+    : session_(session), soundQueue_(sound), withSound_(withSound), pin_(pin), width_(width), height_(height),
+      frameDuration_(frameDuration), shown_(width, height)
 {
 }
 
