@@ -33,11 +33,19 @@ REFERENCE_TIME AudioProducer::lead() const { return 5 * audioBufferDuration; }
 SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
     if (!session_.playing()) return Ready::End;
+    // A jump: the new place's sound starts at the clock, not where the old place's had got to
+    // ahead of it. This thread may not have seen the flush that goes with the jump yet, while
+    // the new place's sound is already queued.
+    if (const unsigned current = session_.generation(); current != generation_) {
+        generation_ = current;
+        next_.reset();
+        block_.reset();
+    }
     if (!next_) next_ = now;
     // Sound whose time has gone by is dropped; sound the silence already covers is cut.
     for (;;) {
         if (!block_) {
-            block_ = sound_.take(session_.generation());
+            block_ = sound_.take(generation_);
             used_ = 0;
         }
         if (!block_) break;
@@ -91,10 +99,7 @@ void AudioProducer::consumed()
     if (!silence_ && block_ && (used_ += static_cast<std::size_t>(frames_)) >= block_->frames()) block_.reset();
 }
 
-void AudioProducer::flush()
-{
-    next_.reset();
-    block_.reset();
-}
+// What is held of the place playing stays: after a jump it is the new place's first sound.
+void AudioProducer::flush() { next_.reset(); }
 
 }  // namespace lumanav

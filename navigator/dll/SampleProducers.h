@@ -26,6 +26,7 @@ private:
     SoundQueue& sound_;
     const long bufferFrames_;
     const int blockAlign_;
+    unsigned generation_ = 0;  // the core's, of the sound held and sent
     std::optional<REFERENCE_TIME> next_;  // where the next buffer starts; after a flush, at the clock
     std::optional<media::PcmBlock> block_;
     std::size_t used_ = 0;  // frames of block_ already sent

@@ -18,10 +18,12 @@ std::optional<media::PcmBlock> SoundQueue::take(unsigned generation)
 {
     std::lock_guard lock(mutex_);
     while (!blocks_.empty()) {
-        auto [block, read] = std::move(blocks_.front());
+        const unsigned read = blocks_.front().second;
+        if (static_cast<int>(read - generation) > 0) break;
+        media::PcmBlock block = std::move(blocks_.front().first);
         blocks_.pop_front();
         frames_ -= block.frames();
-        if (read == generation) return std::move(block);
+        if (read == generation) return block;
     }
     return std::nullopt;
 }

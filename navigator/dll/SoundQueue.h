@@ -15,7 +15,7 @@ namespace lumanav {
 class SoundQueue {
 public:
     void push(media::PcmBlock block, unsigned generation);
-    // The next block of this generation; older ones are dropped.
+    // The next block of this generation; older ones are dropped, newer ones wait.
     std::optional<media::PcmBlock> take(unsigned generation);
     void clear();
     // Where the sound queued so far ends (90 kHz), or nothing since the last clear.
