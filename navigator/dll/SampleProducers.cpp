@@ -4,12 +4,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace lumanav {
 namespace {
 
 REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
 REFERENCE_TIME framesTime(long long frames) { return frames * 10000000 / media::PcmRate; }
+REFERENCE_TIME stopOf(const media::PcmBlock& block)
+{
+    return fromTicks(block.pts) + framesTime(static_cast<long long>(block.frames()));
+}
 
 }  // namespace
 
@@ -40,18 +45,25 @@ SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
         generation_ = current;
         next_.reset();
         block_.reset();
+        sent_.clear();
+        resend_.clear();
     }
     if (!next_) next_ = now;
+    while (!sent_.empty() && stopOf(sent_.front()) <= now) sent_.pop_front();
     // Sound whose time has gone by is dropped; sound the silence already covers is cut.
     for (;;) {
+        if (!block_ && !resend_.empty()) {
+            block_ = std::move(resend_.front());
+            resend_.pop_front();
+            used_ = 0;
+        }
         if (!block_) {
             block_ = sound_.take(generation_);
             used_ = 0;
         }
         if (!block_) break;
         const REFERENCE_TIME blockStart = fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
-        const REFERENCE_TIME blockStop = fromTicks(block_->pts) + framesTime(static_cast<long long>(block_->frames()));
-        if (blockStop <= *next_) {
+        if (stopOf(*block_) <= *next_) {
             block_.reset();
             continue;
         }
@@ -96,10 +108,21 @@ bool AudioProducer::fill(IMediaSample& sample)
 void AudioProducer::consumed()
 {
     next_ = stop_;
-    if (!silence_ && block_ && (used_ += static_cast<std::size_t>(frames_)) >= block_->frames()) block_.reset();
+    if (!silence_ && block_ && (used_ += static_cast<std::size_t>(frames_)) >= block_->frames()) {
+        sent_.push_back(std::move(*block_));
+        block_.reset();
+    }
 }
 
-// What is held of the place playing stays: after a jump it is the new place's first sound.
-void AudioProducer::flush() { next_.reset(); }
+// The sound goes on from the clock with what was sent ahead of it. After a jump, the next
+// readying drops it as the old place's; the block held may already be the new place's first.
+void AudioProducer::flush()
+{
+    next_.reset();
+    if (block_) sent_.push_back(std::move(*block_));
+    block_.reset();
+    resend_.insert(resend_.begin(), std::make_move_iterator(sent_.begin()), std::make_move_iterator(sent_.end()));
+    sent_.clear();
+}
 
 }  // namespace lumanav

@@ -6,6 +6,7 @@
 #include "SoundQueue.h"
 #include "StreamWorker.h"
 
+#include <deque>
 #include <optional>
 
 namespace lumanav {
@@ -30,6 +31,10 @@ private:
     std::optional<REFERENCE_TIME> next_;  // where the next buffer starts; after a flush, at the clock
     std::optional<media::PcmBlock> block_;
     std::size_t used_ = 0;  // frames of block_ already sent
+    // Sound sent that the clock has not passed yet: a flush may have dropped it downstream, or
+    // the navigator's pause let it play out, so it goes again after one.
+    std::deque<media::PcmBlock> sent_;
+    std::deque<media::PcmBlock> resend_;
     // The buffer readied: frames from block_, or silence.
     long frames_ = 0;
     bool silence_ = true;

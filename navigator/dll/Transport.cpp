@@ -55,6 +55,7 @@ void Transport::hold(bool on)
     } else if (!on && heldAt_) {
         heldFor_ += graphTimeLocked() - *heldAt_;
         heldAt_.reset();
+        ++generation_;
     }
     changed_.notify_all();
 }
