@@ -42,12 +42,7 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     }
     if (session_.frozen()) return idle(now, start);
     followSound();
-    // The sound is read as far ahead of the clock as the audio renderer wants it.
-    while (audio_ && pending_.size() < maxPending) {
-        const std::optional<std::int64_t> soundEnd = soundQueue_.end();
-        if (soundEnd && *soundEnd > toTicks(now + soundAhead)) break;
-        if (!takeVobu(now)) break;
-    }
+    readAhead(now);
     for (int step = 0; !picture_ && step < maxSteps; ++step) {
         if ((picture_ = decoder_.receive())) break;
         if (!pending_.empty()) {
@@ -66,7 +61,12 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
             pending_.pop_front();
             continue;
         }
-        if (takeVobu(now)) continue;
+        // A VOBU that brings sound back (normal speed again, a title after a menu) has the sound
+        // of its first pictures in the VOBUs after it: they are read before silence goes in its place.
+        if (takeVobu(now)) {
+            readAhead(now);
+            continue;
+        }
         if (protectedDisc_) return Ready::End;
         // Nothing more to read for now: the pictures the decoder holds back come out, the
         // last of them stays on screen through a still.
@@ -88,6 +88,16 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     start = fromTicks(picture_->pts);
     stop = start + (picture_->duration > 0 ? fromTicks(picture_->duration) : frameDuration_);
     return Ready::Sample;
+}
+
+// The sound is read as far ahead of the clock as the audio renderer wants it.
+void VideoProducer::readAhead(REFERENCE_TIME now)
+{
+    while (audio_ && pending_.size() < maxPending) {
+        const std::optional<std::int64_t> soundEnd = soundQueue_.end();
+        if (soundEnd && *soundEnd > toTicks(now + soundAhead)) break;
+        if (!takeVobu(now)) break;
+    }
 }
 
 bool VideoProducer::takeVobu(REFERENCE_TIME now)

@@ -59,6 +59,7 @@ private:
         bool operator==(const Sound&) const = default;
     };
 
+    void readAhead(REFERENCE_TIME now);
     bool takeVobu(REFERENCE_TIME now);
     void followSize(long bufferBytes);
     void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
