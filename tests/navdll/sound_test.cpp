@@ -1,7 +1,10 @@
 // The disc's own sound under Wine, in the platform's graph with its DirectSound renderer:
 // what the audio pin delivers, seen through a sample grabber in front of the renderer.
+#include "DiscSession.h"
 #include "PinTap.h"
 #include "PlaybackTest.h"
+#include "SampleProducers.h"
+#include "VolumeLocator.h"
 
 #include <algorithm>
 #include <cmath>
@@ -352,6 +355,76 @@ TEST_F(SoundAcrossJumps, SoundResumesWithThePicturesAndCellsJoinWithoutAHoleOrAC
                 streamSeconds(got.back().stop - got.front().start), streamSeconds(hole), click, steepest);
     EXPECT_LT(hole, second / 1000);
     EXPECT_LE(click, steepest * 5 / 4);
+}
+
+// The audio pin's producer alone, over the sample disc's navigator, as its thread drives it.
+TEST(SoundSent, AJumpsSoundOutlivesAFlushSeenLateAndAFlushWithoutAJumpSendsAgainWhatWentAhead)
+{
+    const std::wstring folder = disc(L"sample");
+    ASSERT_FALSE(folder.empty());
+    lumanav::DiscSession session;
+    session.open(nav::Navigator::open(lumanav::toUtf8(folder)).navigator, folder);
+    session.start();
+    ASSERT_TRUE(session.playing());
+    const WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, soundRate, soundRate * 4, 4, 16, 0};
+    ComPtr<IMemAllocator> allocator;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&allocator)));
+    ALLOCATOR_PROPERTIES wanted{1, lumanav::audioBufferBytes(format), 1, 0}, actual{};
+    ASSERT_EQ(S_OK, allocator->SetProperties(&wanted, &actual));
+    ASSERT_EQ(S_OK, allocator->Commit());
+    lumanav::SoundQueue queue;
+    lumanav::AudioProducer producer(session, queue, format);
+
+    constexpr REFERENCE_TIME ms = second / 1000;
+    // 32 ms of sound from `at` on, read at the place playing now.
+    const auto decoded = [&](REFERENCE_TIME at) {
+        queue.push({at / ms * 90, std::vector<std::int16_t>(2 * soundRate * 32 / 1000, 5000)}, session.generation());
+    };
+    struct Sent {
+        REFERENCE_TIME start = 0, stop = 0;
+        bool sound = false;
+    };
+    const auto send = [&](REFERENCE_TIME now) {
+        Sent sent;
+        ComPtr<IMediaSample> sample;
+        BYTE* bytes = nullptr;
+        EXPECT_EQ(lumanav::SampleProducer::Ready::Sample, producer.prepare(now, sent.start, sent.stop));
+        EXPECT_EQ(S_OK, allocator->GetBuffer(&sample, nullptr, nullptr, 0));
+        EXPECT_TRUE(producer.fill(*sample.Get()));
+        sample->GetPointer(&bytes);
+        sent.sound = bytes[0] != 0;
+        producer.consumed();
+        return sent;
+    };
+    // Sent until the sound from `from` on is out: where it first went out.
+    const auto soundFrom = [&](REFERENCE_TIME now, REFERENCE_TIME from) {
+        std::optional<REFERENCE_TIME> first;
+        for (Sent s = send(now); s.start < from + 100 * ms; s = send(now)) {
+            if (s.sound && !first) first = s.start;
+            if (s.stop >= from + 32 * ms) break;
+        }
+        return first;
+    };
+
+    for (REFERENCE_TIME at = 0; at < 320 * ms; at += 32 * ms) decoded(at);
+    while (send(0).stop < 200 * ms) {
+    }
+    // A chapter jump whose new place sounds from 100 ms on, read while the clock is at 60 ms;
+    // the thread readies a sample before it sees the flush, and after.
+    ASSERT_TRUE(session.withCore([](nav::Navigator& core) { return core.playChapterInTitle(1, 2) == nav::Status::Ok; }, false));
+    for (REFERENCE_TIME at = 100 * ms; at < 420 * ms; at += 32 * ms) decoded(at);
+    REFERENCE_TIME start = 0, stop = 0;
+    producer.prepare(60 * ms, start, stop);
+    producer.flush();
+    EXPECT_EQ(100 * ms, soundFrom(61 * ms, 100 * ms)) << "the new place's first sound was dropped as gone by";
+
+    // The sound sent 100 ms ahead, then a flush without a jump with the clock at 150 ms.
+    while (send(61 * ms).stop < 250 * ms) {
+    }
+    producer.flush();
+    const Sent again = send(150 * ms);
+    EXPECT_TRUE(again.sound) << "what went ahead of the clock is not sent again";
+    EXPECT_EQ(150 * ms, again.start);
 }
 
 }  // namespace
