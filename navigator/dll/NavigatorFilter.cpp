@@ -250,7 +250,7 @@ HRESULT NavigatorFilter::pauseFromStopped()
         },
         false);
     if (sound) {
-        audioProducer_ = std::make_unique<AudioProducer>(session_, sound_, *sound);
+        audioProducer_ = std::make_unique<AudioProducer>(session_, transport_, sound_, *sound);
         audioWorker_ = std::make_unique<StreamWorker>(transport_, audio_, *audioProducer_);
     }
     HRESULT hr = S_OK;

@@ -1,6 +1,7 @@
 #include "SampleProducers.h"
 
 #include "DiscSession.h"
+#include "Transport.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,8 +25,10 @@ long audioBufferBytes(const WAVEFORMATEX& format)
     return static_cast<long>(frames * format.nBlockAlign);
 }
 
-AudioProducer::AudioProducer(DiscSession& session, SoundQueue& sound, const WAVEFORMATEX& format)
+AudioProducer::AudioProducer(DiscSession& session, const Transport& transport, SoundQueue& sound,
+                             const WAVEFORMATEX& format)
     : session_(session),
+      transport_(transport),
       sound_(sound),
       bufferFrames_(static_cast<long>(audioBufferBytes(format) / std::max<WORD>(format.nBlockAlign, 1))),
       blockAlign_(format.nBlockAlign)
@@ -38,6 +41,9 @@ REFERENCE_TIME AudioProducer::lead() const { return 5 * audioBufferDuration; }
 SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
     if (!session_.playing()) return Ready::End;
+    // The navigator's pause: the renderer would play on what it holds while the graph's clock
+    // runs, so the sound stops with the picture and goes on from it afterwards.
+    if (transport_.held()) return Ready::Hold;
     // A jump: the new place's sound starts at the clock, not where the old place's had got to
     // ahead of it. This thread may not have seen the flush that goes with the jump yet, while
     // the new place's sound is already queued.

@@ -12,10 +12,11 @@
 namespace lumanav {
 
 class DiscSession;
+class Transport;
 
 class AudioProducer final : public SampleProducer {
 public:
-    AudioProducer(DiscSession& session, SoundQueue& sound, const WAVEFORMATEX& format);
+    AudioProducer(DiscSession& session, const Transport& transport, SoundQueue& sound, const WAVEFORMATEX& format);
     REFERENCE_TIME lead() const override;
     Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) override;
     bool fill(IMediaSample& sample) override;
@@ -24,6 +25,7 @@ public:
 
 private:
     DiscSession& session_;
+    const Transport& transport_;
     SoundQueue& sound_;
     const long bufferFrames_;
     const int blockAlign_;
@@ -31,8 +33,8 @@ private:
     std::optional<REFERENCE_TIME> next_;  // where the next buffer starts; after a flush, at the clock
     std::optional<media::PcmBlock> block_;
     std::size_t used_ = 0;  // frames of block_ already sent
-    // Sound sent that the clock has not passed yet: a flush may have dropped it downstream, or
-    // the navigator's pause let it play out, so it goes again after one.
+    // Sound sent that the clock has not passed yet: a flush, or the navigator's pause, drops it
+    // downstream, so it goes again after one.
     std::deque<media::PcmBlock> sent_;
     std::deque<media::PcmBlock> resend_;
     // The buffer readied: frames from block_, or silence.

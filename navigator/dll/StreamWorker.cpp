@@ -73,6 +73,16 @@ void StreamWorker::run()
                 continue;
             }
             wake = transport_.waitForChange(generation);
+        } else if (ready == SampleProducer::Ready::Hold) {
+            // Not inside a delivery, so downstream can be flushed from here; a flush of the
+            // filter's own under way does it already.
+            if (transport_.beginDelivery(generation)) {
+                pin_.deliverBeginFlush();
+                pin_.deliverEndFlush();
+                transport_.endDelivery();
+            }
+            discontinuity = true;
+            wake = transport_.waitForChange(generation);
         } else if (ready == SampleProducer::Ready::Wait) {
             wake = transport_.waitToSend(start, 0, generation);
         } else {

@@ -11,13 +11,15 @@ class Transport;
 
 class SampleProducer {
 public:
-    enum class Ready { Sample, Wait, End };
+    enum class Ready { Sample, Wait, Hold, End };
 
     virtual ~SampleProducer() = default;
     // How far ahead of the clock samples may go out.
     virtual REFERENCE_TIME lead() const = 0;
     // Readies the next sample and answers its stream times; `now` is the clock's stream time.
-    // Wait: nothing to send before `start`, ask again then. End: the stream has ended.
+    // Wait: nothing to send before `start`, ask again then. Hold: nothing to send until the
+    // transport changes, and what went downstream is to be dropped there. End: the stream has
+    // ended.
     virtual Ready prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop) = 0;
     // Fills a buffer with the sample readied; false when it cannot.
     virtual bool fill(IMediaSample& sample) = 0;

@@ -50,14 +50,21 @@ void Transport::stop()
 void Transport::hold(bool on)
 {
     std::lock_guard lock(mutex_);
-    if (on && !heldAt_) {
+    if (on == heldAt_.has_value()) return;
+    if (on) {
         heldAt_ = graphTimeLocked();
-    } else if (!on && heldAt_) {
+    } else {
         heldFor_ += graphTimeLocked() - *heldAt_;
         heldAt_.reset();
-        ++generation_;
     }
+    ++generation_;
     changed_.notify_all();
+}
+
+bool Transport::held() const
+{
+    std::lock_guard lock(mutex_);
+    return heldAt_.has_value();
 }
 
 bool Transport::cueing() const

@@ -22,9 +22,10 @@ public:
     void stop();
     // The navigator's own pause: stream time stands for the streams while the graph's clock
     // runs on, and what is sent after it is stamped later by as long as it stood, so playback
-    // goes on from the picture shown. Its end wakes the streams as a flush does, without one
-    // downstream: what they sent ahead of the standing time has played out meanwhile.
+    // goes on from the picture shown. Its start and its end wake the streams as a flush does,
+    // without one downstream: what they sent ahead of the standing time is theirs to take back.
     void hold(bool on);
+    bool held() const;
     // True while a streaming thread works on a sample that downstream has not taken yet.
     bool cueing() const;
     // Waits up to `milliseconds` for the threads to finish cueing.

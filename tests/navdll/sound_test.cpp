@@ -4,6 +4,7 @@
 #include "PinTap.h"
 #include "PlaybackTest.h"
 #include "SampleProducers.h"
+#include "Transport.h"
 #include "VolumeLocator.h"
 
 #include <algorithm>
@@ -62,8 +63,8 @@ protected:
         std::function<void()> command;
         std::function<void()> before = [] {};
     };
-    // The sound sent ahead before the navigator's pause has played out in it, and there is none
-    // at other speeds: both come back with the pictures.
+    // The navigator's pause holds the sound sent ahead, and there is none at other speeds: both
+    // come back with the pictures.
     std::vector<Step> pauseAndTrickPlay()
     {
         return {{"resume after a pause", [&] { EXPECT_EQ(S_OK, dvd->Pause(FALSE)); },
@@ -358,7 +359,7 @@ TEST_F(SoundAcrossJumps, SoundResumesWithThePicturesAndCellsJoinWithoutAHoleOrAC
 }
 
 // The audio pin's producer alone, over the sample disc's navigator, as its thread drives it.
-TEST(SoundSent, AJumpsSoundOutlivesAFlushSeenLateAndAFlushWithoutAJumpSendsAgainWhatWentAhead)
+TEST(SoundSent, AJumpsSoundOutlivesAFlushSeenLateAndWhatWentAheadGoesAgainAfterAFlushOrAPause)
 {
     const std::wstring folder = disc(L"sample");
     ASSERT_FALSE(folder.empty());
@@ -372,8 +373,9 @@ TEST(SoundSent, AJumpsSoundOutlivesAFlushSeenLateAndAFlushWithoutAJumpSendsAgain
     ALLOCATOR_PROPERTIES wanted{1, lumanav::audioBufferBytes(format), 1, 0}, actual{};
     ASSERT_EQ(S_OK, allocator->SetProperties(&wanted, &actual));
     ASSERT_EQ(S_OK, allocator->Commit());
+    lumanav::Transport transport;
     lumanav::SoundQueue queue;
-    lumanav::AudioProducer producer(session, queue, format);
+    lumanav::AudioProducer producer(session, transport, queue, format);
 
     constexpr REFERENCE_TIME ms = second / 1000;
     // 32 ms of sound from `at` on, read at the place playing now.
@@ -413,8 +415,8 @@ TEST(SoundSent, AJumpsSoundOutlivesAFlushSeenLateAndAFlushWithoutAJumpSendsAgain
     // the thread readies a sample before it sees the flush, and after.
     ASSERT_TRUE(session.withCore([](nav::Navigator& core) { return core.playChapterInTitle(1, 2) == nav::Status::Ok; }, false));
     for (REFERENCE_TIME at = 100 * ms; at < 420 * ms; at += 32 * ms) decoded(at);
-    REFERENCE_TIME start = 0, stop = 0;
-    producer.prepare(60 * ms, start, stop);
+    Sent readied;
+    producer.prepare(60 * ms, readied.start, readied.stop);
     producer.flush();
     EXPECT_EQ(100 * ms, soundFrom(61 * ms, 100 * ms)) << "the new place's first sound was dropped as gone by";
 
@@ -425,6 +427,19 @@ TEST(SoundSent, AJumpsSoundOutlivesAFlushSeenLateAndAFlushWithoutAJumpSendsAgain
     const Sent again = send(150 * ms);
     EXPECT_TRUE(again.sound) << "what went ahead of the clock is not sent again";
     EXPECT_EQ(150 * ms, again.start);
+
+    // The navigator's pause with the clock at 170 ms: nothing goes, and what went downstream is
+    // taken back there; afterwards the sound goes on from where it stood.
+    while (send(150 * ms).stop < 250 * ms) {
+    }
+    transport.hold(true);
+    REFERENCE_TIME start = 0, stop = 0;
+    EXPECT_EQ(lumanav::SampleProducer::Ready::Hold, producer.prepare(170 * ms, start, stop));
+    transport.hold(false);
+    producer.flush();
+    const Sent resumed = send(170 * ms);
+    EXPECT_TRUE(resumed.sound);
+    EXPECT_EQ(170 * ms, resumed.start);
 }
 
 }  // namespace
