@@ -16,13 +16,20 @@ REFERENCE_TIME stopOf(const media::PcmBlock& block)
 {
     return fromTicks(block.pts) + framesTime(static_cast<long long>(block.frames()));
 }
+long framesIn(const WAVEFORMATEX& format, REFERENCE_TIME duration)
+{
+    return static_cast<long>(static_cast<LONGLONG>(format.nSamplesPerSec) * duration / 10000000);
+}
+
+// The audio renderer needs a little in hand to play without gaps. Wine's waits in 10 ms steps
+// while it holds 150 ms or more: buffers go out only as far ahead as it takes them at once.
+constexpr REFERENCE_TIME soundLead = 1000000;  // 100 ms
 
 }  // namespace
 
 long audioBufferBytes(const WAVEFORMATEX& format)
 {
-    const LONGLONG frames = static_cast<LONGLONG>(format.nSamplesPerSec) * audioBufferDuration / 10000000;
-    return static_cast<long>(frames * format.nBlockAlign);
+    return framesIn(format, audioBufferDuration) * format.nBlockAlign;
 }
 
 AudioProducer::AudioProducer(DiscSession& session, const Transport& transport, SoundQueue& sound,
@@ -30,13 +37,13 @@ AudioProducer::AudioProducer(DiscSession& session, const Transport& transport, S
     : session_(session),
       transport_(transport),
       sound_(sound),
-      bufferFrames_(static_cast<long>(audioBufferBytes(format) / std::max<WORD>(format.nBlockAlign, 1))),
+      bufferFrames_(framesIn(format, audioBufferDuration)),
+      silenceFrames_(framesIn(format, silenceDuration)),
       blockAlign_(format.nBlockAlign)
 {
 }
 
-// The audio renderer needs a little in hand to play without gaps.
-REFERENCE_TIME AudioProducer::lead() const { return 5 * audioBufferDuration; }
+REFERENCE_TIME AudioProducer::lead() const { return soundLead; }
 
 SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
@@ -78,20 +85,20 @@ SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     }
     start = *next_;
     silence_ = true;
-    frames_ = bufferFrames_;
+    frames_ = silenceFrames_;
     // With nothing decoded, silence goes no further ahead than the clock: the sound of a new
     // place, or of normal speed again, is decoded a moment after its first pictures, and silence
     // sent ahead would cut its start.
     if (!block_ && start > now) return Ready::Wait;
     if (block_ && used_ < block_->frames()) {
         const REFERENCE_TIME blockStart = fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
-        if (blockStart <= *next_ + audioBufferDuration / 4) {
+        if (blockStart <= *next_ + silenceDuration / 4) {
             silence_ = false;
             start = std::max(blockStart, *next_);
             frames_ = static_cast<long>(std::min<std::size_t>(block_->frames() - used_, static_cast<std::size_t>(bufferFrames_)));
         } else {
             // Silence up to where the sound starts.
-            frames_ = static_cast<long>(std::min<REFERENCE_TIME>(bufferFrames_, (blockStart - *next_) * media::PcmRate / 10000000));
+            frames_ = static_cast<long>(std::min<REFERENCE_TIME>(silenceFrames_, (blockStart - *next_) * media::PcmRate / 10000000));
             frames_ = std::max(frames_, 1L);
         }
     }

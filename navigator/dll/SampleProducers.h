@@ -28,6 +28,7 @@ private:
     const Transport& transport_;
     SoundQueue& sound_;
     const long bufferFrames_;
+    const long silenceFrames_;
     const int blockAlign_;
     unsigned generation_ = 0;  // the core's, of the sound held and sent
     std::optional<REFERENCE_TIME> next_;  // where the next buffer starts; after a flush, at the clock
@@ -43,8 +44,11 @@ private:
     REFERENCE_TIME stop_ = 0;
 };
 
-// Audio travels in buffers of this length.
-constexpr REFERENCE_TIME audioBufferDuration = 400000;  // 40 ms
+// Sound travels in buffers of up to this length: each one costs the renderer a thread hop and
+// a write into its DirectSound buffer. Silence goes in shorter ones, for the sound of a new
+// place may begin that soon after it was sent.
+constexpr REFERENCE_TIME audioBufferDuration = 1000000;  // 100 ms
+constexpr REFERENCE_TIME silenceDuration = 400000;       // 40 ms
 long audioBufferBytes(const WAVEFORMATEX& format);
 
 }  // namespace lumanav

@@ -7,9 +7,10 @@ namespace lumanav {
 namespace {
 
 constexpr REFERENCE_TIME unitsPerMillisecond = 10000;
-// Stream time comes from the graph's clock, which a timed wait cannot follow exactly:
-// waits are cut into short slices and the clock read again.
-constexpr REFERENCE_TIME longestWait = 10 * unitsPerMillisecond;
+// Stream time comes from the graph's clock, which a timed wait cannot follow exactly: long
+// waits are cut into slices and the clock read again. Each wake costs a trip through Wine's
+// server, so the slices are no shorter than a sound buffer or a picture takes to play.
+constexpr REFERENCE_TIME longestWait = 100 * unitsPerMillisecond;
 
 }  // namespace
 

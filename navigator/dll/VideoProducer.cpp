@@ -184,13 +184,14 @@ void VideoProducer::decodeSound(const Pending& vobu)
     selection.audio = sound_->stream;
     std::vector<media::Packet> packets;
     media::demux(vobu.sectors, selection, packets);
+    // A VOBU's sound goes on as one block: the audio pin's buffers are then as long as it likes.
     for (const media::Packet& packet : packets) {
         if (packet.stream.kind != sound_->kind) continue;
         audio_->decode(packet.payload, packet.pts ? std::optional(vobu.line.place(*packet.pts)) : std::nullopt, blocks_,
                        packet.firstAccessUnit);
-        for (media::PcmBlock& block : blocks_) soundQueue_.push(std::move(block), generation_);
-        blocks_.clear();
     }
+    for (media::PcmBlock& block : blocks_) soundQueue_.push(std::move(block), generation_);
+    blocks_.clear();
 }
 
 SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& start)

@@ -1,5 +1,6 @@
 #include "media/AudioDecoder.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 extern "C" {
@@ -160,10 +161,28 @@ struct AudioDecoder::State {
         return true;
     }
 
-    void emit(std::int64_t pts, std::vector<std::int16_t> samples, std::vector<PcmBlock>& out)
+    // Room for `frames` more at `pts`: sound that carries straight on from the last block of
+    // `out` joins it, so that the audio pin sends fewer, larger buffers and nothing is
+    // allocated per frame.
+    std::int16_t* extend(std::int64_t pts, std::size_t frames, std::vector<PcmBlock>& out)
     {
-        sinceOrigin += static_cast<std::int64_t>(samples.size() / PcmChannels);
-        out.push_back({pts, std::move(samples)});
+        if (out.empty() || std::llabs(endOf(out.back()) - pts) > 1) out.push_back({pts, {}});
+        std::vector<std::int16_t>& samples = out.back().samples;
+        samples.resize(samples.size() + frames * PcmChannels);
+        return samples.data() + samples.size() - frames * PcmChannels;
+    }
+
+    // Gives back what extend() made room for and was not used.
+    void shrink(std::size_t unused, std::vector<PcmBlock>& out)
+    {
+        std::vector<std::int16_t>& samples = out.back().samples;
+        samples.resize(samples.size() - unused * PcmChannels);
+        if (samples.empty()) out.pop_back();
+    }
+
+    static std::int64_t endOf(const PcmBlock& block)
+    {
+        return block.pts + static_cast<std::int64_t>(block.frames()) * Ticks / PcmRate;
     }
 
     // Converts a frame, or with none gives out what the resampler holds.
@@ -178,13 +197,11 @@ struct AudioDecoder::State {
             place(f && f->pts != AV_NOPTS_VALUE ? f->pts - held * Ticks / PcmRate : AV_NOPTS_VALUE);
         int capacity = swr_get_out_samples(resampler.get(), count);
         if (!pts || capacity <= 0) return;
-        std::vector<std::int16_t> samples(static_cast<std::size_t>(capacity) * PcmChannels);
-        auto* target = reinterpret_cast<std::uint8_t*>(samples.data());
-        int got = swr_convert(resampler.get(), &target, capacity,
-            f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr, count);
-        if (got <= 0) return;
-        samples.resize(static_cast<std::size_t>(got) * PcmChannels);
-        emit(*pts, std::move(samples), out);
+        auto* target = reinterpret_cast<std::uint8_t*>(extend(*pts, static_cast<std::size_t>(capacity), out));
+        int got = std::max(0, swr_convert(resampler.get(), &target, capacity,
+            f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr, count));
+        shrink(static_cast<std::size_t>(capacity - got), out);
+        sinceOrigin += got;
     }
 
     // A frame lost to bad data keeps its place on the time line as silence.
@@ -193,7 +210,9 @@ struct AudioDecoder::State {
         std::optional<std::int64_t> at = place(pts);
         if (!at || duration <= 0 || context->sample_rate <= 0) return;
         std::int64_t frames = std::int64_t{duration} * PcmRate / context->sample_rate;
-        emit(*at, std::vector<std::int16_t>(static_cast<std::size_t>(frames) * PcmChannels), out);
+        if (frames <= 0) return;
+        std::fill_n(extend(*at, static_cast<std::size_t>(frames), out), frames * PcmChannels, 0);
+        sinceOrigin += frames;
     }
 
     void receive(std::vector<PcmBlock>& out)

@@ -32,7 +32,8 @@ public:
     AudioDecoder& operator=(const AudioDecoder&) = delete;
 
     // Takes one packet of the stream, its payload as the demultiplexer gives it and its PTS.
-    // Appends what it completes to `out`. A frame that does not decode comes out as silence
+    // Appends what it completes to `out`, to its last block where the sound carries straight on
+    // from that block's end. A frame that does not decode comes out as silence
     // of its length where the stream tells that length, and is dropped where it does not.
     // Nothing comes out before the stream's first PTS: it could not be placed in time.
     // The time line stays continuous while the PTS agree with it, or a single one strays by

@@ -47,12 +47,12 @@ TEST(MediaTypes, AudioIsSixteenBitPcm)
     EXPECT_EQ(192000u, format->nAvgBytesPerSec);
 }
 
-TEST(MediaTypes, AudioTravelsInBuffersOfFortyMilliseconds)
+TEST(MediaTypes, AudioTravelsInBuffersOfATenthOfASecond)
 {
     const MediaType type = pcmAudioType(48000, 2);
-    EXPECT_EQ(1920 * 4, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(type.get().pbFormat)));
+    EXPECT_EQ(4800 * 4, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(type.get().pbFormat)));
     const MediaType high = pcmAudioType(96000, 2);
-    EXPECT_EQ(3840 * 4, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(high.get().pbFormat)));
+    EXPECT_EQ(9600 * 4, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(high.get().pbFormat)));
 }
 
 TEST(MediaTypes, CopiesOwnTheirFormat)
