@@ -26,7 +26,7 @@ void Transport::pause()
     if (state_ == State_Running) pausedAt_ = graphTimeLocked();
     if (state_ == State_Stopped) pausedAt_ = 0;
     state_ = State_Paused;
-    changed_.notify_all();
+    notifyState();
 }
 
 void Transport::run(REFERENCE_TIME start)
@@ -35,7 +35,7 @@ void Transport::run(REFERENCE_TIME start)
     start_ = start;
     runTicks_ = GetTickCount64();
     state_ = State_Running;
-    changed_.notify_all();
+    notifyState();
 }
 
 void Transport::stop()
@@ -45,7 +45,7 @@ void Transport::stop()
     flushing_ = false;
     heldAt_.reset();
     heldFor_ = 0;
-    changed_.notify_all();
+    notifyState();
 }
 
 void Transport::hold(bool on)
@@ -77,7 +77,7 @@ bool Transport::cueing() const
 bool Transport::waitCued(DWORD milliseconds)
 {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+    return settled_.wait_for(lock, std::chrono::milliseconds(milliseconds),
                              [this] { return state_ != State_Paused || busy_ == 0; });
 }
 
@@ -95,7 +95,7 @@ void Transport::waitDeliveriesDone()
     // The control thread may own windows that downstream sends messages to while it
     // finishes a delivery; keep serving those while waiting.
     while (deliveries_ > 0) {
-        changed_.wait_for(lock, std::chrono::milliseconds(10));
+        settled_.wait_for(lock, std::chrono::milliseconds(10));
         lock.unlock();
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
@@ -189,9 +189,8 @@ bool Transport::beginDelivery(unsigned generation)
 void Transport::endDelivery()
 {
     std::lock_guard lock(mutex_);
-    --deliveries_;
+    if (--deliveries_ == 0) settled_.notify_all();
     becomeBusy();
-    changed_.notify_all();
 }
 
 void Transport::beginWaitingDownstream()
@@ -220,7 +219,13 @@ void Transport::threadEnded()
 
 void Transport::becomeIdle()
 {
-    if (--busy_ == 0) changed_.notify_all();
+    if (--busy_ == 0) settled_.notify_all();
+}
+
+void Transport::notifyState()
+{
+    changed_.notify_all();
+    settled_.notify_all();
 }
 
 void Transport::becomeBusy() { ++busy_; }

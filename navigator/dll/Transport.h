@@ -60,11 +60,15 @@ public:
 private:
     REFERENCE_TIME streamTimeLocked() const;
     REFERENCE_TIME graphTimeLocked() const;
+    void notifyState();
     void becomeIdle();
     void becomeBusy();
 
     mutable std::mutex mutex_;
+    // The streaming threads wait for changes of state; the control thread for deliveries and
+    // work to end. Apart, a thread's every delivery does not wake the other one.
     mutable std::condition_variable changed_;
+    std::condition_variable settled_;
     FILTER_STATE state_ = State_Stopped;
     ComPtr<IReferenceClock> clock_;
     REFERENCE_TIME start_ = 0;         // stream time zero on the clock, while running
