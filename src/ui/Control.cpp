@@ -144,27 +144,43 @@ void Control::FollowParent(int parentWidth, int parentHeight)
                  rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Control::SetHint(std::wstring hint)
+namespace {
+
+TTTOOLINFOW ToolInfo(HWND control, std::wstring& hint)
 {
-    hint_ = std::move(hint);
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = GetParent(Handle());
-    tool.uId = reinterpret_cast<UINT_PTR>(Handle());
-    tool.lpszText = hint_.data();
-    if (!toolTip_) {
-        if (hint_.empty()) return;
-        toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        Application::Instance().AddToolTip(toolTip_);
-    } else {
-        SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = hint.data();
+    return tool;
+}
+
+} // namespace
+
+void Control::SetHint(std::wstring hint)
+{
+    hint_ = std::move(hint);
+    if (!toolTip_) return;
+    TTTOOLINFOW tool = ToolInfo(Handle(), hint_);
+    SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(toolTip_, TTM_ACTIVATE, !hint_.empty(), 0);
+}
+
+// The tip window subclasses the control from here on; the move that made it is passed on
+// so that its wait for the pointer to rest starts now.
+void Control::CreateToolTip(const MSG& firstMove)
+{
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (!toolTip_) return;
+    TTTOOLINFOW tool = ToolInfo(Handle(), hint_);
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    Application::Instance().AddToolTip(toolTip_);
+    SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&firstMove));
 }
 
 HCURSOR Control::Cursor() const
@@ -271,6 +287,9 @@ LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return result;
     }
     case WM_MOUSEMOVE:
+        if (!toolTip_ && !hint_.empty())
+            CreateToolTip({Handle(), message, wParam, lParam,
+                           static_cast<DWORD>(GetMessageTime()), {}});
         MouseMove(MouseShiftState(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
     case WM_KEYDOWN:

@@ -47,7 +47,8 @@ public:
     void SetAlign(Align align);
     void SetAnchors(Anchors anchors);
 
-    // Tool tip of the control; empty means none is shown.
+    // Tool tip of the control; empty means none is shown. Its window is made when the
+    // pointer first moves over the control, since a tip cannot show before that.
     const std::wstring& Hint() const { return hint_; }
     void SetHint(std::wstring hint);
 
@@ -103,6 +104,7 @@ private:
     LRESULT HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     void RememberMargins();
     void FollowParent(int parentWidth, int parentHeight);
+    void CreateToolTip(const MSG& firstMove);
 
     Window& parent_;
     Align align_ = Align::None;

@@ -22,14 +22,11 @@ ToolBar::ToolBar(Window& parent, const Bounds& bounds, const ImageList* images) 
     if (images)
         SendMessageW(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images->Handle()));
     SendMessageW(Handle(), TB_SETBUTTONSIZE, 0, MAKELPARAM(23, buttonHeight));
-    if (HWND toolTip = reinterpret_cast<HWND>(SendMessageW(Handle(), TB_GETTOOLTIPS, 0, 0)))
-        Application::Instance().AddToolTip(toolTip);
 }
 
 ToolBar::~ToolBar()
 {
-    if (HWND toolTip = reinterpret_cast<HWND>(SendMessageW(Handle(), TB_GETTOOLTIPS, 0, 0)))
-        Application::Instance().RemoveToolTip(toolTip);
+    if (buttonTips_) Application::Instance().RemoveToolTip(buttonTips_);
 }
 
 int ToolBar::Add(ToolButton& button)
@@ -91,6 +88,13 @@ bool ToolBar::HandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
 
 LRESULT ToolBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Asking for the tip window earlier would make it before the bar is first painted.
+    if (message == WM_MOUSEMOVE && !buttonTips_) {
+        const LRESULT result = Control::HandleMessage(message, wParam, lParam);
+        buttonTips_ = reinterpret_cast<HWND>(SendMessageW(Handle(), TB_GETTOOLTIPS, 0, 0));
+        if (buttonTips_) Application::Instance().AddToolTip(buttonTips_);
+        return result;
+    }
     if (message == WM_CONTEXTMENU) {
         POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         POINT client = point;

@@ -31,6 +31,8 @@ private:
     ToolButton* ByCommand(int command) const;
 
     std::vector<ToolButton*> buttons_;
+    // Made by the control itself when the pointer first moves over it.
+    HWND buttonTips_ = nullptr;
 };
 
 // One button of a tool bar, appended at construction, removed at destruction.

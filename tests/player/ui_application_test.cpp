@@ -102,11 +102,8 @@ TEST_F(ErrorDisplay, AnErrorInANestedEventEndsOnlyThatEvent)
     EXPECT_EQ(dialogs.boxes[0].text, L"inner failed.");
 }
 
-TEST(HintHidePause, ReachesToolTipsOfHintedControls)
+HWND ThreadToolTip()
 {
-    ui::Form form({L"", {}, 0, 0, 200, 100});
-    ui::Button button(form, {10, 10, 75, 25}, L"OK");
-    button.SetHint(L"Press me");
     HWND toolTip = nullptr;
     EnumThreadWindows(
         GetCurrentThreadId(),
@@ -120,7 +117,28 @@ TEST(HintHidePause, ReachesToolTipsOfHintedControls)
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&toolTip));
+    return toolTip;
+}
+
+// The tip window comes with the pointer's first move over the control, and then carries
+// the hint given before it existed.
+TEST(HintHidePause, ReachesToolTipsOfHintedControls)
+{
+    ui::Form form({L"", {}, 0, 0, 200, 100});
+    ui::Button button(form, {10, 10, 75, 25}, L"OK");
+    button.SetHint(L"Press me");
+    EXPECT_EQ(ThreadToolTip(), nullptr) << "no tip window before the pointer came";
+    SendMessageW(button.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    HWND toolTip = ThreadToolTip();
     ASSERT_NE(toolTip, nullptr);
+    wchar_t text[32] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = form.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(button.Handle());
+    tool.lpszText = text;
+    SendMessageW(toolTip, TTM_GETTEXTW, 32, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, L"Press me");
 
     const UINT saved = ui::Application::Instance().HintHidePause();
     ui::Application::Instance().SetHintHidePause(7000);

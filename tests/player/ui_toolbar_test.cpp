@@ -126,6 +126,19 @@ TEST_F(ToolBarTest, HintsAnswerTheToolTipsQuestion)
     EXPECT_EQ(tip(play), L"") << "no hint, no tip";
 }
 
+// The bar makes its tip window on the pointer's first move; the hide pause must reach it.
+TEST_F(ToolBarTest, ItsTipWindowTakesTheHidePause)
+{
+    const RECT rect = next.Rect();
+    SendMessageW(bar.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(rect.left + 4, rect.top + 4));
+    HWND toolTip = reinterpret_cast<HWND>(SendMessageW(bar.Handle(), TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(toolTip, nullptr);
+    const UINT saved = ui::Application::Instance().HintHidePause();
+    ui::Application::Instance().SetHintHidePause(7000);
+    EXPECT_EQ(SendMessageW(toolTip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 7000);
+    ui::Application::Instance().SetHintHidePause(saved);
+}
+
 TEST_F(ToolBarTest, ARightClickOnAButtonOpensItsOwnMenu)
 {
     ui::PopupMenu audio;
