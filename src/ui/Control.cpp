@@ -159,6 +159,14 @@ TTTOOLINFOW ToolInfo(HWND control, std::wstring& hint)
 
 } // namespace
 
+bool Control::HasFrame() const
+{
+    RECT window, client;
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    return client.right != window.right - window.left || client.bottom != window.bottom - window.top;
+}
+
 void Control::SetHint(std::wstring hint)
 {
     hint_ = std::move(hint);
@@ -319,6 +327,9 @@ LRESULT Control::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (PopupContextMenu(point)) return 0;
         break;
     }
+    case WM_NCPAINT:
+        if (!HasFrame()) return 0; // nothing outside the client area to draw
+        break;
     case WM_SETCURSOR:
         if (cursor_ && ShowsPointerIn(reinterpret_cast<HWND>(wParam)) && LOWORD(lParam) == HTCLIENT) {
             ::SetCursor(*cursor_);

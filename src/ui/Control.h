@@ -105,6 +105,7 @@ private:
     void RememberMargins();
     void FollowParent(int parentWidth, int parentHeight);
     void CreateToolTip(const MSG& firstMove);
+    bool HasFrame() const;
 
     Window& parent_;
     Align align_ = Align::None;

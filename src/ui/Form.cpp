@@ -125,6 +125,9 @@ void Form::Show()
         Raise(OnShow);
         if (position_ == FormPosition::ScreenCenter) Center();
         ShowWindow(Handle(), SW_SHOW);
+        // Painted here in one pass with its controls, rather than one trip through the
+        // message queue for each of them.
+        UpdateWindow(Handle());
     }
     BringWindowToTop(Handle());
 }

@@ -58,7 +58,8 @@ void Label::UpdateFont()
 
 void Label::AutoSize(const std::wstring& caption)
 {
-    HDC dc = GetDC(Handle());
+    // A memory context measures as the screen does, without asking for the window's.
+    HDC dc = CreateCompatibleDC(nullptr);
     SIZE size{};
     {
         SelectGuard select(dc, Font());
@@ -67,7 +68,7 @@ void Label::AutoSize(const std::wstring& caption)
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
         size.cy = metrics.tmHeight;
     }
-    ReleaseDC(Handle(), dc);
+    DeleteDC(dc);
     SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

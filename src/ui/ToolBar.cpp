@@ -7,6 +7,7 @@
 namespace ui {
 
 namespace {
+constexpr int defaultButtonWidth = 23;
 constexpr int buttonHeight = 22;
 }
 
@@ -21,7 +22,7 @@ ToolBar::ToolBar(Window& parent, const Bounds& bounds, const ImageList* images) 
     SendMessageW(Handle(), TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
     if (images)
         SendMessageW(Handle(), TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images->Handle()));
-    SendMessageW(Handle(), TB_SETBUTTONSIZE, 0, MAKELPARAM(23, buttonHeight));
+    SendMessageW(Handle(), TB_SETBUTTONSIZE, 0, MAKELPARAM(defaultButtonWidth, buttonHeight));
 }
 
 ToolBar::~ToolBar()
@@ -133,6 +134,7 @@ ToolButton::ToolButton(ToolBar& bar, ToolButtonStyle style, int imageIndex, int 
         break;
     }
     SendMessageW(bar.Handle(), TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+    if (style == ToolButtonStyle::Button && width == defaultButtonWidth) return;
     TBBUTTONINFOW info{};
     info.cbSize = sizeof(info);
     info.dwMask = TBIF_SIZE;
