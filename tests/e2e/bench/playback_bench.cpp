@@ -43,11 +43,11 @@ std::string ReadAll(const std::wstring& path)
     return text;
 }
 
-// The fields of /proc/PID/stat after the command name, which may hold spaces; fields[0] is
+// The fields of a /proc stat file after the command name, which may hold spaces; fields[0] is
 // the state, so field N of proc(5) is fields[N - 3].
-std::vector<std::string> StatFields(const std::wstring& pid)
+std::vector<std::string> StatFields(const std::wstring& folder)
 {
-    const std::string stat = ReadAll(L"Z:\\proc\\" + pid + L"\\stat");
+    const std::string stat = ReadAll(folder + L"\\stat");
     std::vector<std::string> fields;
     const size_t close = stat.rfind(')');
     if (close == std::string::npos) return fields;
@@ -78,11 +78,31 @@ std::wstring UnixProcess(const std::string& name, const char* variable)
     return match;
 }
 
-double CpuSeconds(const std::wstring& pid)
+// Of a process, or of one of its threads (a folder of /proc/PID/task).
+double CpuSeconds(const std::wstring& pidOrFolder)
 {
-    const auto fields = StatFields(pid);
+    const std::wstring folder =
+        pidOrFolder.find(L'\\') == std::wstring::npos ? L"Z:\\proc\\" + pidOrFolder : pidOrFolder;
+    const auto fields = StatFields(folder);
     if (fields.size() < 13) return 0;
     return (std::stod(fields[11]) + std::stod(fields[12])) / 100; // utime, stime in USER_HZ
+}
+
+// The threads Wine's own sound runs in the process, its DirectSound mixer and its ALSA driver's
+// timer: what they cost comes with any sound played through the platform's renderer.
+double SoundThreadSeconds(const std::wstring& pid)
+{
+    const std::wstring tasks = L"Z:\\proc\\" + pid + L"\\task\\";
+    double seconds = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((tasks + L"*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::string name = ReadAll(tasks + found.cFileName + L"\\comm");
+        if (name.rfind("wine_dsound", 0) == 0 || name.rfind("winealsa", 0) == 0)
+            seconds += CpuSeconds(tasks + found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return seconds;
 }
 
 struct Memory {
@@ -103,19 +123,22 @@ Memory MemoryOf(const std::wstring& pid)
 struct Load {
     double cpuPerSecond;
     Memory first, last, peak;
+    double soundThreadsPerSecond = 0;
 };
 
 Load Measure(const std::wstring& pid, int seconds)
 {
     Load load{0, MemoryOf(pid), {}, MemoryOf(pid)};
-    const double cpu = CpuSeconds(pid), start = Now();
+    const double cpu = CpuSeconds(pid), soundThreads = SoundThreadSeconds(pid), start = Now();
     for (int i = 0; i < seconds * 4; ++i) {
         Sleep(250);
         load.last = MemoryOf(pid);
         load.peak.workingSet = std::max(load.peak.workingSet, load.last.workingSet);
         load.peak.anonymous = std::max(load.peak.anonymous, load.last.anonymous);
     }
-    load.cpuPerSecond = (CpuSeconds(pid) - cpu) / (Now() - start);
+    const double elapsed = Now() - start;
+    load.cpuPerSecond = (CpuSeconds(pid) - cpu) / elapsed;
+    load.soundThreadsPerSecond = (SoundThreadSeconds(pid) - soundThreads) / elapsed;
     return load;
 }
 
@@ -229,6 +252,10 @@ TEST(PlaybackBench, Rate1On720x576)
     std::printf("[ figures  ] player CPU without sound: %.3f s per s (time label %d -> %d); sound adds %.3f s per s, "
                 "%.0f %% of the picture's %.3f over idle (aim below 10 %%)\n",
                 silent.playing.cpuPerSecond, silent.from, silent.to, added, 100 * added / picture, picture);
+    const double platform = sound.playing.soundThreadsPerSecond;
+    std::printf("[ figures  ] of what sound adds, Wine's own sound threads (DirectSound mixer, ALSA timer) %.3f s per s, "
+                "the rest %.3f, %.0f %% of the picture's\n",
+                platform, added - platform, 100 * (added - platform) / picture);
     std::printf("[ figures  ] wineserver CPU meanwhile: %.3f s per s with sound, %.3f without\n", sound.serverPerSecond,
                 silent.serverPerSecond);
     std::printf("[ figures  ] resident MiB, idle %.1f; playing %.1f at the start, %.1f at the end, at most %.1f "
