@@ -65,22 +65,17 @@ SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     while (!sent_.empty() && stopOf(sent_.front()) <= now) sent_.pop_front();
     // Sound whose time has gone by is dropped; sound the silence already covers is cut.
     for (;;) {
-        if (!block_ && !resend_.empty()) {
-            block_ = std::move(resend_.front());
-            resend_.pop_front();
-            used_ = 0;
-        }
         if (!block_) {
-            block_ = sound_.take(generation_);
+            block_ = nextBlock();
             used_ = 0;
         }
         if (!block_) break;
-        const REFERENCE_TIME blockStart = fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
         if (stopOf(*block_) <= *next_) {
             block_.reset();
             continue;
         }
-        if (blockStart < *next_) used_ += static_cast<std::size_t>((*next_ - blockStart) * media::PcmRate / 10000000);
+        if (const REFERENCE_TIME at = unsentStart(); at < *next_)
+            used_ += static_cast<std::size_t>((*next_ - at) * media::PcmRate / 10000000);
         break;
     }
     start = *next_;
@@ -91,7 +86,7 @@ SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     // sent ahead would cut its start.
     if (!block_ && start > now) return Ready::Wait;
     if (block_ && used_ < block_->frames()) {
-        const REFERENCE_TIME blockStart = fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
+        const REFERENCE_TIME blockStart = unsentStart();
         if (blockStart <= *next_ + silenceDuration / 4) {
             silence_ = false;
             start = std::max(blockStart, *next_);
@@ -105,6 +100,20 @@ SampleProducer::Ready AudioProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     stop = start + framesTime(frames_);
     stop_ = stop;
     return Ready::Sample;
+}
+
+// Sound sent before a flush comes first, then the queue's.
+std::optional<media::PcmBlock> AudioProducer::nextBlock()
+{
+    if (resend_.empty()) return sound_.take(generation_);
+    media::PcmBlock block = std::move(resend_.front());
+    resend_.pop_front();
+    return block;
+}
+
+REFERENCE_TIME AudioProducer::unsentStart() const
+{
+    return fromTicks(block_->pts) + framesTime(static_cast<long long>(used_));
 }
 
 bool AudioProducer::fill(IMediaSample& sample)

@@ -24,6 +24,9 @@ public:
     void flush() override;
 
 private:
+    std::optional<media::PcmBlock> nextBlock();
+    REFERENCE_TIME unsentStart() const;  // of what is left of block_
+
     DiscSession& session_;
     const Transport& transport_;
     SoundQueue& sound_;
