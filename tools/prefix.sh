@@ -18,11 +18,15 @@ if has_window_manager; then
 else
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
 fi
-# Wine looks for its own fonts where Debian does not put them: the prefix gets Marlett among its
-# system fonts, or caption buttons show letters instead of their symbols.
-marlett=/usr/share/wine/fonts/marlett.ttf
+# Wine looks for its own fonts where Debian does not put them: the prefix gets those the program
+# shows among its system fonts, or caption buttons show letters instead of Marlett's symbols and
+# forms fall back to a wider face than MS Sans Serif, which cuts button texts.
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
-if [ -f "$marlett" ] && [ ! -f "$fonts/marlett.ttf" ]; then mkdir -p "$fonts" && cp "$marlett" "$fonts/"; fi
+for font in marlett.ttf sserife.fon; do
+  if [ -f "/usr/share/wine/fonts/$font" ] && [ ! -f "$fonts/$font" ]; then
+    mkdir -p "$fonts" && cp "/usr/share/wine/fonts/$font" "$fonts/"
+  fi
+done
 dll="$BUILD/win/navigator/dll/lumanav.dll"
 if [ -f "$dll" ]; then
   wine regsvr32 /s "$(winepath -w "$dll")" >/dev/null 2>&1 || echo "warning: navigator registration failed" >&2
