@@ -21,6 +21,7 @@ public:
 
     // The type offered at the next connection, and the size of the buffers it needs.
     void setMediaType(const MediaType& type, long bufferBytes);
+    const std::wstring& name() const { return name_; }
     bool isConnected() const;
     // The filter the connected pin belongs to, for the renderer's own interfaces.
     ComPtr<IBaseFilter> connectedFilter() const;

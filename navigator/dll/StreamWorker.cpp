@@ -7,6 +7,10 @@
 
 #include <limits>
 
+// MinGW's headers leave it out; kernel32 has it. Wine names the Unix thread after it, which lets
+// per-thread CPU figures tell the streams apart.
+extern "C" HRESULT WINAPI SetThreadDescription(HANDLE thread, PCWSTR description);
+
 namespace lumanav {
 namespace {
 
@@ -46,7 +50,9 @@ unsigned __stdcall StreamWorker::threadMain(void* self)
 {
     // Downstream filters may create COM objects on this thread.
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    static_cast<StreamWorker*>(self)->run();
+    auto* worker = static_cast<StreamWorker*>(self);
+    SetThreadDescription(GetCurrentThread(), (L"lumanav " + worker->pin_.name()).c_str());
+    worker->run();
     CoUninitialize();
     return 0;
 }

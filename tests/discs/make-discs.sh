@@ -22,6 +22,9 @@
 #   sync/        one PAL title of 30 s, black, whose picture flashes white for a frame and
 #                whose AC-3 sound beeps (1 kHz, 40 ms) at the start of every second;
 #                sync600/ is the same ten minutes long, made only when named.
+#   film/        one PAL 720x576 title of a minute that costs to decode what a film does: moving
+#                detail under grain at 6 Mbit/s, with AC-3 stereo noise at 192 kbit/s; first play
+#                leads straight into it. Made only when named.
 # Usage: make-discs.sh OUTDIR [DISC...]   (by default every disc but sync600)
 # Every title's pictures carry marks a test can read back (tests/media/support/FrameMarks.h):
 # the frame number and a colour naming the title and chapter (in angles/, the cell: palette
@@ -414,6 +417,19 @@ XML
 }
 author_sync() { sync_of 30; }
 author_sync600() { sync_of 600; }
+
+author_film() {
+  ff -f lavfi -i "testsrc2=size=720x576:rate=25:duration=60,noise=alls=12:allf=t,$(marks 720 576 1 0 0)" \
+     -f lavfi -i "anoisesrc=color=pink:amplitude=0.2:sample_rate=48000:duration=60" \
+     -target pal-dvd -aspect 4:3 -b:v 6000k -c:a ac3 -ac 2 -b:a 192k film.mpg 2>> coded.log
+  cat > dvd.xml <<'XML'
+<dvdauthor dest="dvd">
+ <vmgm><fpc>jump title 1;</fpc><menus><video format="pal"/></menus></vmgm>
+ <titleset><titles><video format="pal" aspect="4:3"/><audio lang="en"/><pgc><vob file="film.mpg"/></pgc></titles></titleset>
+</dvdauthor>
+XML
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+}
 
 build() {
   local name=$1 work
