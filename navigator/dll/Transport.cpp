@@ -1,15 +1,14 @@
 #include "Transport.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace lumanav {
 namespace {
 
 constexpr REFERENCE_TIME unitsPerMillisecond = 10000;
 // Stream time comes from the graph's clock, which a timed wait cannot follow exactly: long
-// waits are cut into slices and the clock read again. Each wake costs a trip through Wine's
-// server, so the slices are no shorter than a sound buffer or a picture takes to play.
+// waits are cut into slices and the clock read again. Each wake costs a thread switch, so the
+// slices are no shorter than a sound buffer or a picture takes to play.
 constexpr REFERENCE_TIME longestWait = 100 * unitsPerMillisecond;
 
 }  // namespace
@@ -59,7 +58,7 @@ void Transport::hold(bool on)
         heldAt_.reset();
     }
     ++generation_;
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 bool Transport::held() const
@@ -77,8 +76,13 @@ bool Transport::cueing() const
 bool Transport::waitCued(DWORD milliseconds)
 {
     std::unique_lock lock(mutex_);
-    return settled_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                             [this] { return state_ != State_Paused || busy_ == 0; });
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (state_ == State_Paused && busy_ > 0) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        settled_.waitFor(lock, static_cast<DWORD>(deadline - now));
+    }
+    return true;
 }
 
 void Transport::beginFlush()
@@ -86,7 +90,7 @@ void Transport::beginFlush()
     std::lock_guard lock(mutex_);
     ++generation_;
     flushing_ = true;
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 void Transport::waitDeliveriesDone()
@@ -95,7 +99,7 @@ void Transport::waitDeliveriesDone()
     // The control thread may own windows that downstream sends messages to while it
     // finishes a delivery; keep serving those while waiting.
     while (deliveries_ > 0) {
-        settled_.wait_for(lock, std::chrono::milliseconds(10));
+        settled_.waitFor(lock, 10);
         lock.unlock();
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
@@ -107,7 +111,7 @@ void Transport::endFlush()
 {
     std::lock_guard lock(mutex_);
     flushing_ = false;
-    changed_.notify_all();
+    changed_.notifyAll();
 }
 
 unsigned Transport::generation() const
@@ -157,7 +161,7 @@ Transport::Wake Transport::waitToSend(REFERENCE_TIME start, REFERENCE_TIME lead,
         const REFERENCE_TIME early = start - lead - streamTimeLocked();
         if (early < 0) break;
         const REFERENCE_TIME wait = std::min(early, longestWait);
-        changed_.wait_for(lock, std::chrono::milliseconds(wait / unitsPerMillisecond + 1));
+        changed_.waitFor(lock, static_cast<DWORD>(wait / unitsPerMillisecond + 1));
     }
     becomeBusy();
     if (state_ == State_Stopped) return Wake::Stopped;
@@ -189,7 +193,7 @@ bool Transport::beginDelivery(unsigned generation)
 void Transport::endDelivery()
 {
     std::lock_guard lock(mutex_);
-    if (--deliveries_ == 0) settled_.notify_all();
+    if (--deliveries_ == 0) settled_.notifyAll();
     becomeBusy();
 }
 
@@ -219,13 +223,13 @@ void Transport::threadEnded()
 
 void Transport::becomeIdle()
 {
-    if (--busy_ == 0) settled_.notify_all();
+    if (--busy_ == 0) settled_.notifyAll();
 }
 
 void Transport::notifyState()
 {
-    changed_.notify_all();
-    settled_.notify_all();
+    changed_.notifyAll();
+    settled_.notifyAll();
 }
 
 void Transport::becomeBusy() { ++busy_; }

@@ -4,9 +4,8 @@
 // the graph's thread; the streaming threads wait on it.
 
 #include "DirectShow.h"
+#include "SlimSync.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 
 namespace lumanav {
@@ -64,11 +63,11 @@ private:
     void becomeIdle();
     void becomeBusy();
 
-    mutable std::mutex mutex_;
+    mutable SlimLock mutex_;
     // The streaming threads wait for changes of state; the control thread for deliveries and
     // work to end. Apart, a thread's every delivery does not wake the other one.
-    mutable std::condition_variable changed_;
-    std::condition_variable settled_;
+    mutable SlimCondition changed_;
+    SlimCondition settled_;
     FILTER_STATE state_ = State_Stopped;
     ComPtr<IReferenceClock> clock_;
     REFERENCE_TIME start_ = 0;         // stream time zero on the clock, while running
