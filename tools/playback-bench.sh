@@ -4,11 +4,12 @@
 # adds, resident memory, and the time from Play to the first picture. It plays the film disc,
 # whose picture costs what a real disc's does, then the sample disc, whose colour bars cost
 # next to nothing to decode.
-# Usage: tools/playback-bench.sh [SECONDS [DISC...]]  (default 10, film sample)
+# PAIRS of runs with sound and without give the medians of what sound adds.
+# Usage: tools/playback-bench.sh [SECONDS [PAIRS [DISC...]]]  (default 10, 1, film sample)
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
-seconds="${1:-10}"
-shift $(($# > 0))
+seconds="${1:-10}" pairs="${2:-1}"
+shift $(($# > 2 ? 2 : $#))
 (($#)) || set -- film sample
 logged build "$ROOT/tools/build.sh" lumadisc lumanav playback_bench present_drive
 logged discs bash "$ROOT/tests/discs/make-discs.sh" "$BUILD/win/discs" "$@"
@@ -19,6 +20,6 @@ cd "$BUILD/win"
 for disc in "$@"; do
   "$ROOT/tools/present-drive.sh" d "$BUILD/win/discs/$disc" "LUMADISC_$(echo "$disc" | tr a-z A-Z)"
   echo "[ disc     ] $disc"
-  LUMADISC_EXE="$BUILD/win/src/lumadisc.exe" wine tests/e2e/playback_bench.exe "$seconds"
+  LUMADISC_EXE="$BUILD/win/src/lumadisc.exe" wine tests/e2e/playback_bench.exe "$seconds" "$pairs"
   "$ROOT/tools/present-drive.sh" d --remove
 done

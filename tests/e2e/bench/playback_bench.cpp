@@ -2,7 +2,7 @@
 // and without sound, and per thread; resident memory, each beside the idle player's; and the time
 // from Play to the first picture. Plays title 1 of the disc in drive D:, chosen in its menu if it
 // has one.
-// Prints figures only. Usage: playback_bench [SECONDS_OF_PLAYBACK]   (default 10)
+// Prints figures only. Usage: playback_bench [SECONDS_OF_PLAYBACK [PAIRS]]   (default 10, 1)
 #include "../ControlBar.h"
 
 #include "../../media/support/FrameMarks.h"
@@ -23,6 +23,7 @@ using namespace e2e;
 namespace {
 
 int playSeconds = 10;
+int pairs = 1; // of runs with sound and without
 
 double Now()
 {
@@ -261,36 +262,66 @@ void PlayTitleOne(Playing& run)
     EXPECT_TRUE(player.Close());
 }
 
+// What sound adds in a pair of runs, one with it and one without, in CPU seconds per second.
+struct SoundCost {
+    double picture, added, platform, pin, serverAdded;
+};
+
+SoundCost CostOf(const Playing& sound, const Playing& silent)
+{
+    return {silent.playing.cpuPerSecond - silent.idle.cpuPerSecond,
+            sound.playing.cpuPerSecond - silent.playing.cpuPerSecond, sound.playing.Spent(WineSoundThread),
+            sound.playing.Spent([](const std::string& name) { return name == "lumanav Audio"; }),
+            sound.serverPerSecond - silent.serverPerSecond};
+}
+
+void PrintCost(const char* what, const SoundCost& cost)
+{
+    const double rest = cost.added - cost.platform - cost.pin;
+    std::printf("[ figures  ] %s: picture %.3f s per s over idle; sound adds %.3f, %.0f %% of it (aim below 10 %%): "
+                "Wine's own sound threads (DirectSound mixer, ALSA timer) %.3f, %.0f %%; the audio pin's thread %.3f; "
+                "the rest %.3f, %.0f %% (decoding, and the noise of the machine); wineserver %+.3f\n",
+                what, cost.picture, cost.added, 100 * cost.added / cost.picture, cost.platform,
+                100 * cost.platform / cost.picture, cost.pin, rest, 100 * rest / cost.picture, cost.serverAdded);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 } // namespace
 
 TEST(PlaybackBench, Rate1On720x576)
 {
+    // Runs with sound and without take turns, so that a machine whose load drifts weighs on both.
+    std::vector<SoundCost> costs;
     Playing sound, silent;
-    PlayTitleOne(sound);
-    if (HasFatalFailure()) return;
-    // The same again with the navigator told to leave the sound out of the graph.
-    SetEnvironmentVariableW(L"LUMANAV_SOUND", L"off");
-    PlayTitleOne(silent);
-    SetEnvironmentVariableW(L"LUMANAV_SOUND", nullptr);
-    if (HasFatalFailure()) return;
+    for (int pair = 0; pair < pairs; ++pair) {
+        Playing withSound, without;
+        PlayTitleOne(withSound);
+        if (HasFatalFailure()) return;
+        // The same again with the navigator told to leave the sound out of the graph.
+        SetEnvironmentVariableW(L"LUMANAV_SOUND", L"off");
+        PlayTitleOne(without);
+        SetEnvironmentVariableW(L"LUMANAV_SOUND", nullptr);
+        if (HasFatalFailure()) return;
+        costs.push_back(CostOf(withSound, without));
+        if (pair == 0) {
+            sound = withSound;
+            silent = without;
+        }
+    }
 
     std::printf("[ figures  ] Play to the first picture: %.3f s\n", sound.toFirst);
     if (sound.toTitle > 0) std::printf("[ figures  ] menu button to title 1's first picture: %.3f s\n", sound.toTitle);
     std::printf("[ figures  ] player CPU, idle:    %.3f s per s\n", sound.idle.cpuPerSecond);
     std::printf("[ figures  ] player CPU, playing: %.3f s per s over %d s (time label %d -> %d; aim below 0.2)\n",
                 sound.playing.cpuPerSecond, playSeconds, sound.from, sound.to);
-    const double picture = silent.playing.cpuPerSecond - silent.idle.cpuPerSecond;
-    const double added = sound.playing.cpuPerSecond - silent.playing.cpuPerSecond;
-    std::printf("[ figures  ] player CPU without sound: %.3f s per s (time label %d -> %d); sound adds %.3f s per s, "
-                "%.0f %% of the picture's %.3f over idle (aim below 10 %%)\n",
-                silent.playing.cpuPerSecond, silent.from, silent.to, added, 100 * added / picture, picture);
-    const double platform = sound.playing.Spent(WineSoundThread);
-    const double pin = sound.playing.Spent([](const std::string& name) { return name == "lumanav Audio"; });
-    const double rest = added - platform - pin;
-    std::printf("[ figures  ] of what sound adds, Wine's own sound threads (DirectSound mixer, ALSA timer) %.3f s per s, "
-                "%.0f %% of the picture's; the audio pin's thread %.3f; the rest %.3f, %.0f %% (decoding, the clock's "
-                "wakes for the sound, and the noise of the machine)\n",
-                platform, 100 * platform / picture, pin, rest, 100 * rest / picture);
+    std::printf("[ figures  ] player CPU without sound: %.3f s per s (time label %d -> %d)\n",
+                silent.playing.cpuPerSecond, silent.from, silent.to);
     for (const auto* run : {&sound, &silent}) {
         std::printf("[ threads  ] %s:", run == &sound ? "with sound" : "without sound");
         for (const Thread& thread : run->playing.threads)
@@ -299,6 +330,18 @@ TEST(PlaybackBench, Rate1On720x576)
     }
     std::printf("[ figures  ] wineserver CPU meanwhile: %.3f s per s with sound, %.3f without\n", sound.serverPerSecond,
                 silent.serverPerSecond);
+    for (size_t pair = 0; pair < costs.size(); ++pair)
+        PrintCost(("pair " + std::to_string(pair + 1)).c_str(), costs[pair]);
+    if (costs.size() > 1) {
+        const auto median = [&](double SoundCost::*figure) {
+            std::vector<double> values;
+            for (const SoundCost& cost : costs) values.push_back(cost.*figure);
+            return Median(values);
+        };
+        PrintCost(("medians of " + std::to_string(costs.size()) + " pairs").c_str(),
+                  {median(&SoundCost::picture), median(&SoundCost::added), median(&SoundCost::platform),
+                   median(&SoundCost::pin), median(&SoundCost::serverAdded)});
+    }
     std::printf("[ figures  ] resident MiB, idle %.1f; playing %.1f at the start, %.1f at the end, at most %.1f "
                 "(+%.1f over idle; aim within 40)\n",
                 sound.idle.peak.workingSet, sound.playing.first.workingSet, sound.playing.last.workingSet,
@@ -314,5 +357,6 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     if (argc > 1) playSeconds = std::max(1, std::atoi(argv[1]));
+    if (argc > 2) pairs = std::max(1, std::atoi(argv[2]));
     return RUN_ALL_TESTS();
 }
