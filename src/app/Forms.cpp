@@ -27,6 +27,7 @@ void CreateHiddenForms()
 void CreateForms()
 {
     CreateMainForm();
+    MainForm->SetLargeIcon();
     CreateHiddenForms();
 }
 
@@ -34,6 +35,7 @@ void CreateMainForm() { MainForm = new TMainForm; }
 
 void CompleteStartup()
 {
+    MainForm->SetLargeIcon();
     CreateHiddenForms();
     MainForm->ShowSettingsAndDrives();
 }

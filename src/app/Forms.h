@@ -17,8 +17,8 @@ extern TAboutForm* AboutForm;
 // main window.
 void CreateForms();
 // The same in two steps for a quick start: the main window alone, so that it can be shown
-// at once, and once it is on screen the other four, then the settings and drive lists that
-// they hold (the main window's own place is read before it shows).
+// at once, and once it is on screen its large icon, the other four, then the settings and
+// drive lists that they hold (the main window's own place is read before it shows).
 void CreateMainForm();
 void CompleteStartup();
 // Destroys them in the reverse order and clears the pointers.

@@ -18,6 +18,7 @@ ui::FormDesign MainFormDesign()
     design.top = 646;
     design.clientWidth = 816;
     design.clientHeight = 62;
+    design.largeIconLater = true;
     return design;
 }
 

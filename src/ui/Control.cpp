@@ -20,6 +20,10 @@ RECT BoundsInParent(HWND handle)
 
 POINT MessagePoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
+// Nothing listens at a parent for its children's creation or clicks; unasked, the platform
+// would still send a message up for each.
+constexpr DWORD childExStyle = WS_EX_NOPARENTNOTIFY;
+
 } // namespace
 
 Control::Control(Window& parent) : parent_(parent) {}
@@ -37,16 +41,17 @@ Control::~Control()
 void Control::CreateOwnClass(const wchar_t* className, DWORD style, DWORD exStyle,
                              const wchar_t* text, const Bounds& bounds)
 {
-    Window::CreateOwnClass(className, style | WS_CHILD | WS_CLIPSIBLINGS, exStyle, text,
-                           bounds.left, bounds.top, bounds.width, bounds.height, parent_.Handle());
+    Window::CreateOwnClass(className, style | WS_CHILD | WS_CLIPSIBLINGS, exStyle | childExStyle,
+                           text, bounds.left, bounds.top, bounds.width, bounds.height,
+                           parent_.Handle());
     AfterCreate();
 }
 
 void Control::CreateSystemClass(const wchar_t* className, DWORD style, DWORD exStyle,
                                 const wchar_t* text, const Bounds& bounds)
 {
-    Window::CreateSystemClass(className, style | WS_CHILD | WS_CLIPSIBLINGS, exStyle, text,
-                              bounds.left, bounds.top, bounds.width, bounds.height,
+    Window::CreateSystemClass(className, style | WS_CHILD | WS_CLIPSIBLINGS, exStyle | childExStyle,
+                              text, bounds.left, bounds.top, bounds.width, bounds.height,
                               parent_.Handle());
     AfterCreate();
 }

@@ -88,22 +88,20 @@ Form::Form(const FormDesign& design) : position_(design.position)
     CreateOwnClass(formClass, style, exStyle, design.caption.c_str(), design.left, design.top,
                    rect.right - rect.left, rect.bottom - rect.top, nullptr);
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
-    SetProgramIcon();
+    if (!design.largeIconLater) SetLargeIcon();
+    SetProgramIcon(ICON_SMALL);
 }
 
-// The program's icon (resource 1), when it has one, in the caption and the task list.
-void Form::SetProgramIcon()
+void Form::SetLargeIcon() { SetProgramIcon(ICON_BIG); }
+
+// The program's icon (resource 1), when it has one: the small one in the caption, the large
+// one in the task list.
+void Form::SetProgramIcon(WPARAM size)
 {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const auto icon = [instance](int metric) {
-        return reinterpret_cast<LPARAM>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                   GetSystemMetrics(metric), GetSystemMetrics(metric),
-                                                   LR_SHARED));
-    };
-    if (const LPARAM big = icon(SM_CXICON)) {
-        SendMessageW(Handle(), WM_SETICON, ICON_BIG, big);
-        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, icon(SM_CXSMICON));
-    }
+    const int pixels = GetSystemMetrics(size == ICON_BIG ? SM_CXICON : SM_CXSMICON);
+    if (HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, pixels,
+                                 pixels, LR_SHARED))
+        SendMessageW(Handle(), WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
 }
 
 Form::~Form() = default;

@@ -28,6 +28,9 @@ struct FormDesign {
     int left = 0, top = 0;
     int clientWidth = 0, clientHeight = 0;
     FormPosition position = FormPosition::Designed; // ScreenCenter: centred at every show
+    // The task switcher's large icon waits for SetLargeIcon: only the caption's small one is
+    // on the way to the first paint.
+    bool largeIconLater = false;
 };
 
 // A top-level window. Created hidden; its controls are members of the derived class.
@@ -68,6 +71,8 @@ public:
 
     std::wstring Caption() const;
     void SetCaption(const std::wstring& caption);
+
+    void SetLargeIcon();
 
     // Lets the drag follow the mouse as if the title bar had been grabbed.
     void StartDrag();
@@ -113,7 +118,7 @@ protected:
 
 private:
     void Center();
-    void SetProgramIcon();
+    void SetProgramIcon(WPARAM size);
     void SetOuterSize(int width, int height);
 
     FormPosition position_;

@@ -207,8 +207,9 @@ void DrawGlyph(HDC dc, int index)
     }
 }
 
+// Kept in the screen's own format, so that drawing a glyph on a button converts no pixels.
 ImageList::ImageList(int width, int height)
-    : list_(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 0, 4))
+    : list_(ImageList_Create(width, height, ILC_COLORDDB | ILC_MASK, 0, 4))
 {
     if (!list_) throw std::runtime_error("Cannot create an image list");
 }

@@ -4,12 +4,35 @@
 
 namespace ui {
 
+namespace {
+
+// The text's width and the font's line height.
+SIZE TextSize(HFONT font, const std::wstring& text)
+{
+    // A memory context measures as the screen does, without asking for the window's.
+    HDC dc = CreateCompatibleDC(nullptr);
+    SIZE size{};
+    {
+        SelectGuard select(dc, font);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        size.cy = metrics.tmHeight;
+    }
+    DeleteDC(dc);
+    return size;
+}
+
+} // namespace
+
+// Made at the size of its text in the form font that it gets: one move fewer per label on
+// the way to the first paint.
 Label::Label(Window& parent, int left, int top, const std::wstring& caption)
     : Control(parent), textColor_(GetSysColor(COLOR_BTNTEXT))
 {
+    const SIZE size = TextSize(Form::DefaultFont(), caption);
     CreateSystemClass(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, caption.c_str(),
-                      {left, top, 0, 0});
-    AutoSize(Caption());
+                      {left, top, size.cx, size.cy});
 }
 
 std::wstring Label::Caption() const { return WindowText(Handle()); }
@@ -58,17 +81,7 @@ void Label::UpdateFont()
 
 void Label::AutoSize(const std::wstring& caption)
 {
-    // A memory context measures as the screen does, without asking for the window's.
-    HDC dc = CreateCompatibleDC(nullptr);
-    SIZE size{};
-    {
-        SelectGuard select(dc, Font());
-        TEXTMETRICW metrics{};
-        GetTextMetricsW(dc, &metrics);
-        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
-        size.cy = metrics.tmHeight;
-    }
-    DeleteDC(dc);
+    const SIZE size = TextSize(Font(), caption);
     SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -65,6 +65,20 @@ bool ToolBar::HandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     }
     if (message != WM_NOTIFY) return false;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->code == NM_CUSTOMDRAW) {
+        // A flat bar's button at rest has nothing behind its glyph: asking the theme to draw
+        // that nothing costs a themed draw per button at every paint.
+        const auto& draw = reinterpret_cast<const NMTBCUSTOMDRAW*>(lParam)->nmcd;
+        constexpr UINT lit =
+            CDIS_HOT | CDIS_SELECTED | CDIS_CHECKED | CDIS_INDETERMINATE | CDIS_MARKED;
+        if (draw.dwDrawStage == CDDS_PREPAINT)
+            result = CDRF_NOTIFYITEMDRAW;
+        else if (draw.dwDrawStage == CDDS_ITEMPREPAINT && !(draw.uItemState & lit))
+            result = TBCDRF_NOBACKGROUND;
+        else
+            result = CDRF_DODEFAULT;
+        return true;
+    }
     if (header->code == TBN_DROPDOWN) {
         const auto* info = reinterpret_cast<const NMTOOLBARW*>(lParam);
         ToolButton* button = ByCommand(info->iItem);
@@ -134,7 +148,9 @@ ToolButton::ToolButton(ToolBar& bar, ToolButtonStyle style, int imageIndex, int 
         break;
     }
     SendMessageW(bar.Handle(), TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
-    if (style == ToolButtonStyle::Button && width == defaultButtonWidth) return;
+    const bool sized = style == ToolButtonStyle::Separator ||
+                       (style == ToolButtonStyle::Button && width == defaultButtonWidth);
+    if (sized) return;
     TBBUTTONINFOW info{};
     info.cbSize = sizeof(info);
     info.dwMask = TBIF_SIZE;

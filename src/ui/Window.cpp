@@ -4,14 +4,23 @@
 #include "Menu.h"
 #include <commctrl.h>
 #include <system_error>
+#include <unordered_map>
 
 namespace ui {
 
 namespace {
 
-// The toolkit finds its object through a window property rather than GWLP_USERDATA, which
-// foreign windows (e.g. a renderer's) reflecting notifications to us may use for their own.
-constexpr wchar_t windowProperty[] = L"Lumadisc.Window";
+// The toolkit object of each of its windows, in a table of its own rather than a window
+// property, which costs a trip to the window server at every look-up (each message of a
+// form, each notification reflected to a control), or GWLP_USERDATA, which foreign windows
+// (e.g. a renderer's) reflecting notifications to us may use for their own. Toolkit windows
+// live on the GUI thread, which alone uses the table. Never destroyed: windows that statics
+// hold may go after it.
+std::unordered_map<HWND, Window*>& Windows()
+{
+    static auto* windows = new std::unordered_map<HWND, Window*>;
+    return *windows;
+}
 
 [[noreturn]] void ThrowLastError(const char* what)
 {
@@ -32,7 +41,8 @@ Window::~Window() { Detach(true); }
 
 Window* Window::FromHandle(HWND handle)
 {
-    return handle ? static_cast<Window*>(GetPropW(handle, windowProperty)) : nullptr;
+    const auto found = Windows().find(handle);
+    return found == Windows().end() ? nullptr : found->second;
 }
 
 void Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background)
@@ -69,7 +79,7 @@ void Window::CreateSystemClass(const wchar_t* className, DWORD style, DWORD exSt
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!handle) ThrowLastError("CreateWindowEx");
     handle_ = handle;
-    SetPropW(handle, windowProperty, this);
+    Windows()[handle] = this;
     SetWindowSubclass(handle, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
     subclassed_ = true;
 }
@@ -80,7 +90,7 @@ LRESULT CALLBACK Window::OwnClassProc(HWND handle, UINT message, WPARAM wParam, 
     if (message == WM_NCCREATE) {
         window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         window->handle_ = handle;
-        SetPropW(handle, windowProperty, window);
+        Windows()[handle] = window;
     } else {
         window = FromHandle(handle);
     }
@@ -126,7 +136,7 @@ void Window::Detach(bool destroy)
     HWND handle = handle_;
     if (!handle) return;
     handle_ = nullptr;
-    RemovePropW(handle, windowProperty);
+    Windows().erase(handle);
     if (subclassed_) RemoveWindowSubclass(handle, SubclassProc, 0);
     if (destroy) DestroyWindow(handle);
 }

@@ -9,7 +9,7 @@ class Control;
 
 // Owns one HWND (destroyed with the object) and dispatches its messages to HandleMessage.
 // Windows of the toolkit's own classes store `this` at WM_NCCREATE; system controls are
-// subclassed right after creation. Both keep `this` in a window property.
+// subclassed right after creation. Both are entered in the toolkit's table of its windows.
 class Window {
 public:
     Window(const Window&) = delete;
