@@ -47,6 +47,31 @@ TEST(Form, ShowCloseQueryAndCloseRunInOrder)
     EXPECT_TRUE(IsWindow(form.Handle())) << "closing only hides a form";
 }
 
+// The toolkit knows its own windows only, and only while they live: a notice reflected from
+// a window it did not make, or from a handle whose control is gone, finds no object.
+TEST(Form, FindsItsOwnWindowsOnlyWhileTheyLive)
+{
+    ui::Form form(Design());
+    HWND foreign = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, form.Handle(), nullptr,
+                                   nullptr, nullptr);
+    HWND deleted = nullptr;
+    {
+        ui::Label label(form, 1, 1, L"x");
+        deleted = label.Handle();
+        EXPECT_EQ(ui::Window::FromHandle(deleted), &label);
+        EXPECT_EQ(ui::Form::Of(deleted), &form);
+    }
+    ui::Label destroyed(form, 1, 20, L"y");
+    const HWND destroyedHandle = destroyed.Handle();
+    DestroyWindow(destroyedHandle); // by the platform, behind the object's back
+
+    EXPECT_EQ(ui::Window::FromHandle(deleted), nullptr);
+    EXPECT_EQ(ui::Window::FromHandle(destroyedHandle), nullptr);
+    EXPECT_EQ(ui::Window::FromHandle(foreign), nullptr);
+    EXPECT_EQ(ui::Window::FromHandle(nullptr), nullptr);
+    DestroyWindow(foreign);
+}
+
 TEST(Form, ClientSizeSettersKeepTheOtherDimension)
 {
     ui::Form form(Design());
