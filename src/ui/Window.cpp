@@ -2,7 +2,6 @@
 #include "Application.h"
 #include "Control.h"
 #include "Menu.h"
-#include <commctrl.h>
 #include <system_error>
 #include <unordered_map>
 
@@ -15,10 +14,16 @@ namespace {
 // form, each notification reflected to a control), or GWLP_USERDATA, which foreign windows
 // (e.g. a renderer's) reflecting notifications to us may use for their own. Toolkit windows
 // live on the GUI thread, which alone uses the table. Never destroyed: windows that statics
-// hold may go after it.
-std::unordered_map<HWND, Window*>& Windows()
+// hold may go after it. A system control keeps its entry, with its own procedure, until its
+// last message even when its object went first.
+struct Entry {
+    Window* window;
+    WNDPROC control; // a system control's own procedure
+};
+
+std::unordered_map<HWND, Entry>& Windows()
 {
-    static auto* windows = new std::unordered_map<HWND, Window*>;
+    static auto* windows = new std::unordered_map<HWND, Entry>;
     return *windows;
 }
 
@@ -42,7 +47,7 @@ Window::~Window() { Detach(true); }
 Window* Window::FromHandle(HWND handle)
 {
     const auto found = Windows().find(handle);
-    return found == Windows().end() ? nullptr : found->second;
+    return found == Windows().end() ? nullptr : found->second.window;
 }
 
 void Window::RegisterWindowClass(const wchar_t* name, UINT style, HCURSOR cursor, HBRUSH background)
@@ -79,9 +84,11 @@ void Window::CreateSystemClass(const wchar_t* className, DWORD style, DWORD exSt
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!handle) ThrowLastError("CreateWindowEx");
     handle_ = handle;
-    Windows()[handle] = this;
-    SetWindowSubclass(handle, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
-    subclassed_ = true;
+    // Subclassed by hand: the common controls' way looks its chain up in a window property,
+    // a trip to the window server, twice for every message.
+    control_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
+    Windows()[handle] = {this, control_};
 }
 
 LRESULT CALLBACK Window::OwnClassProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -90,7 +97,7 @@ LRESULT CALLBACK Window::OwnClassProc(HWND handle, UINT message, WPARAM wParam, 
     if (message == WM_NCCREATE) {
         window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         window->handle_ = handle;
-        Windows()[handle] = window;
+        Windows()[handle] = {window, nullptr};
     } else {
         window = FromHandle(handle);
     }
@@ -98,12 +105,14 @@ LRESULT CALLBACK Window::OwnClassProc(HWND handle, UINT message, WPARAM wParam, 
     return window->Dispatch(message, wParam, lParam);
 }
 
-LRESULT CALLBACK Window::SubclassProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR, DWORD_PTR data)
+LRESULT CALLBACK Window::ControlProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* window = reinterpret_cast<Window*>(data);
-    if (window->handle_ != handle) return DefSubclassProc(handle, message, wParam, lParam);
-    return window->Dispatch(message, wParam, lParam);
+    const auto found = Windows().find(handle);
+    if (found == Windows().end()) return DefWindowProcW(handle, message, wParam, lParam);
+    if (Window* window = found->second.window) return window->Dispatch(message, wParam, lParam);
+    const WNDPROC control = found->second.control;
+    if (message == WM_NCDESTROY) Windows().erase(found);
+    return CallWindowProcW(control, handle, message, wParam, lParam);
 }
 
 LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
@@ -127,8 +136,8 @@ LRESULT Window::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT Window::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return subclassed_ ? DefSubclassProc(handle_, message, wParam, lParam)
-                       : DefWindowProcW(handle_, message, wParam, lParam);
+    return control_ ? CallWindowProcW(control_, handle_, message, wParam, lParam)
+                    : DefWindowProcW(handle_, message, wParam, lParam);
 }
 
 void Window::Detach(bool destroy)
@@ -136,8 +145,11 @@ void Window::Detach(bool destroy)
     HWND handle = handle_;
     if (!handle) return;
     handle_ = nullptr;
-    Windows().erase(handle);
-    if (subclassed_) RemoveWindowSubclass(handle, SubclassProc, 0);
+    // Going with its window: its messages up to the last go to the control's own procedure.
+    if (destroy && control_)
+        Windows()[handle].window = nullptr;
+    else
+        Windows().erase(handle);
     if (destroy) DestroyWindow(handle);
 }
 

@@ -51,13 +51,13 @@ protected:
 private:
     friend class Control;
     static LRESULT CALLBACK OwnClassProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void Detach(bool destroy);
     void LayoutChildren();
 
     HWND handle_ = nullptr;
-    bool subclassed_ = false;
+    WNDPROC control_ = nullptr; // a system control's own procedure
     std::vector<Control*> children_;
 };
 
