@@ -15,6 +15,15 @@ namespace {
 // MinGW's headers leave the grabber's class id out.
 const CLSID grabberClass = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 
+REFERENCE_TIME steadyNow()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<REFERENCE_TIME>(count.QuadPart / frequency.QuadPart * 10000000 +
+                                       count.QuadPart % frequency.QuadPart * 10000000 / frequency.QuadPart);
+}
+
 ComPtr<IPin> pinOf(IBaseFilter& filter, PIN_DIRECTION direction)
 {
     ComPtr<IEnumPins> pins;
@@ -42,6 +51,9 @@ public:
     HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample* sample) override
     {
         TappedSample taken;
+        // Not the graph's clock: asking the graph for it from a streaming thread could wait on
+        // a graph that is stopping and waiting for this thread.
+        taken.arrived = steadyNow();
         BYTE* data = nullptr;
         if (FAILED(sample->GetTime(&taken.start, &taken.stop)) || FAILED(sample->GetPointer(&data))) return S_OK;
         taken.discontinuity = sample->IsDiscontinuity() == S_OK;

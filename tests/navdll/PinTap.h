@@ -14,6 +14,7 @@ struct TappedSample {
     REFERENCE_TIME start = 0;
     REFERENCE_TIME stop = 0;
     bool discontinuity = false;
+    REFERENCE_TIME arrived = 0;  // when it went downstream, on the machine's steady clock
     std::vector<std::uint8_t> bytes;
 };
 
