@@ -5,6 +5,7 @@
 #include <qedit.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -17,11 +18,8 @@ const CLSID grabberClass = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60,
 
 REFERENCE_TIME steadyNow()
 {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<REFERENCE_TIME>(count.QuadPart / frequency.QuadPart * 10000000 +
-                                       count.QuadPart % frequency.QuadPart * 10000000 / frequency.QuadPart);
+    using Units = std::chrono::duration<REFERENCE_TIME, std::ratio<1, 10000000>>;
+    return std::chrono::duration_cast<Units>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 ComPtr<IPin> pinOf(IBaseFilter& filter, PIN_DIRECTION direction)
