@@ -1,6 +1,7 @@
 #include "Harness.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace navtest {
 namespace {
@@ -19,6 +20,14 @@ using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using PlainEntry = HRESULT(STDAPICALLTYPE*)();
 
 }  // namespace
+
+int syncSeconds()
+{
+    const std::wstring given = environment(L"LUMANAV_SYNC_SECONDS");
+    wchar_t* end = nullptr;
+    const long seconds = given.empty() ? 0 : std::wcstol(given.c_str(), &end, 10);
+    return seconds > 0 && *end == L'\0' ? static_cast<int>(seconds) : 8;
+}
 
 std::wstring disc(const wchar_t* name)
 {

@@ -20,6 +20,8 @@ namespace navtest {
 // A disc made by the test disc script, e.g. disc(L"sample"): its folder holding VIDEO_TS;
 // empty when the environment does not name the discs' folder.
 std::wstring disc(const wchar_t* name);
+// How long the sync tests play: what tools/sync-bench.sh sets in LUMANAV_SYNC_SECONDS, 8 otherwise.
+int syncSeconds();
 // The folder screenshots go to; empty when not named.
 std::wstring shotsFolder();
 

@@ -1,11 +1,11 @@
+#include "Harness.h"
+
 #include <gtest/gtest.h>
 #include <objbase.h>
 
-#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,13 +37,7 @@ public:
     }
 
 private:
-    const std::chrono::seconds limit_ = std::chrono::minutes{2} + std::chrono::seconds{syncSeconds()};
-
-    static int syncSeconds()
-    {
-        const char* given = std::getenv("LUMANAV_SYNC_SECONDS");
-        return given ? std::max(0, std::atoi(given)) : 0;
-    }
+    const std::chrono::seconds limit_ = std::chrono::minutes{2} + std::chrono::seconds{navtest::syncSeconds()};
 
     void watch()
     {

@@ -170,7 +170,7 @@ protected:
     }
 
     const std::wstring syncDisc = setting(L"LUMANAV_SYNC_DISC", L"sync");
-    const int seconds = std::stoi(setting(L"LUMANAV_SYNC_SECONDS", L"8"));
+    const int seconds = syncSeconds();
 };
 
 // Where each stretch of sound or light begins, on the line of stream time.
