@@ -47,10 +47,11 @@ configure_line=(
   --prefix="$prefix" --enable-cross-compile --target-os=mingw32 --arch=x86_64
   --cross-prefix=x86_64-w64-mingw32- --cc=x86_64-w64-mingw32-gcc-posix --cxx=x86_64-w64-mingw32-g++-posix
   --pkg-config=false --enable-static --disable-shared --disable-autodetect --disable-programs --disable-doc
-  --disable-network --disable-everything --disable-avdevice --disable-avformat --disable-avfilter
-  --disable-postproc --enable-avcodec --enable-swscale --enable-swresample
+  --disable-network --disable-everything --disable-avdevice --disable-avformat
+  --disable-postproc --enable-avcodec --enable-avfilter --enable-swscale --enable-swresample
   --enable-decoder=mpeg2video,mpeg1video,ac3,mp1,mp2,pcm_dvd,dca,dvdsub
   --enable-parser=mpegvideo,ac3,mpegaudio,dca,dvdsub
+  --enable-filter=buffer,buffersink,bwdif
 )
 
 fetch_source
