@@ -263,6 +263,7 @@ void VideoProducer::drawOverlay(std::uint8_t* buffer, std::int64_t pts)
 
 void VideoProducer::consumed()
 {
+    showDrawn();
     if (change_) {
         // A renderer may take a new type and still draw in the old layout: scaling to the
         // size it shows is then the way.
@@ -291,6 +292,16 @@ void VideoProducer::consumed()
     }
     session_.publishEvents();
     picture_.reset();
+}
+
+// Wine puts what a renderer drew into a window on the screen only when a thread of the process
+// next looks at its messages: the GUI thread's next message may be a second away, and pictures
+// drawn meanwhile are lost. Looking here shows each picture as it is drawn; on Windows the look
+// finds an empty queue and costs nothing.
+void VideoProducer::showDrawn()
+{
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 void VideoProducer::flush()

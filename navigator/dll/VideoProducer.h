@@ -63,6 +63,7 @@ private:
     bool takeVobu(REFERENCE_TIME now);
     void followSize(long bufferBytes);
     void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
+    static void showDrawn();
     std::optional<Sound> wantedSound() const;
     void followSound();
     void decodeSound(const Pending& vobu);
