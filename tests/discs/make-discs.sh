@@ -25,12 +25,18 @@
 #   film/        one PAL 720x576 title of a minute that costs to decode what a film does: moving
 #                detail under grain at 6 Mbit/s, with AC-3 stereo noise at 192 kbit/s; first play
 #                leads straight into it. Made only when named.
+#   interlaced/  30 s of PAL video shot at 50 pictures a second and woven into fields, top
+#                field first: each field carries its own frame number (the source picture's),
+#                so the two fields of a frame differ wherever something moves.
+#   ntscvideo/   the same in NTSC: 59.94 pictures a second woven into 29.97 frames.
+#   pulldown/    30 s of NTSC film at 23.976 progressive frames, with 3:2 pulldown flags
+#                (repeat first field on every other frame), each frame numbered.
 # Usage: make-discs.sh OUTDIR [DISC...]   (by default every disc but sync600)
 # Every title's pictures carry marks a test can read back (tests/media/support/FrameMarks.h):
 # the frame number and a colour naming the title and chapter (in angles/, the cell: palette
 # index 0 the lead-in, 1-3 the angles, 4 the closing cell).
 # A disc is rebuilt only when its folder is missing or this script or the tools changed.
-# Needs ffmpeg, dvdauthor and spumux.
+# Needs ffmpeg, dvdauthor and spumux (and mjpegtools' mpeg2enc and mplex for pulldown/).
 set -euo pipefail
 
 [ $# -ge 1 ] || { echo "usage: $0 OUTDIR [DISC...]" >&2; exit 2; }
@@ -429,6 +435,37 @@ author_film() {
 </dvdauthor>
 XML
   dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+}
+
+# One title of 30 s of moving detail with AC-3 stereo, from FILE.mpg: motion_disc FORMAT FILE
+motion_disc() {
+  cat > dvd.xml <<XML
+<dvdauthor dest="dvd">
+ <vmgm><fpc>jump title 1;</fpc><menus><video format="$1"/></menus></vmgm>
+ <titleset><titles><video format="$1" aspect="4:3"/><audio lang="en"/><pgc><vob file="$2.mpg"/></pgc></titles></titleset>
+</dvdauthor>
+XML
+  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+}
+
+# Video shot at twice the frame rate, woven into interlaced frames: woven FORMAT W H FIELD_RATE
+woven() {
+  ff -f lavfi -i "testsrc2=size=$2x$3:rate=$4:duration=30,$(marks "$2" "$3" 1 0 0),tinterlace=mode=interleave_top,setfield=tff" \
+     -f lavfi -i "sine=frequency=440:duration=30" -target "$1-dvd" -aspect 4:3 -flags +ilme+ildct -top 1 \
+     -b:v 5000k -c:a ac3 -ac 2 -b:a 192k video.mpg 2>> coded.log
+  motion_disc "$1" video
+}
+author_interlaced() { woven pal 720 576 50; }
+author_ntscvideo() { woven ntsc 720 480 60000/1001; }
+
+author_pulldown() {
+  ff -f lavfi -i "testsrc2=size=720x480:rate=24000/1001:duration=30,$(marks 720 480 1 0 0)" -pix_fmt yuv420p \
+     -f yuv4mpegpipe film.y4m
+  # mpeg2enc writes the pulldown as flags: 23.976 coded frames, every other one repeating a field.
+  mpeg2enc -f 8 -p -F 1 -a 2 -b 5000 -o film.m2v < film.y4m 2>> coded.log
+  ff -f lavfi -i "sine=frequency=440:duration=30" -c:a ac3 -ac 2 -b:a 192k sound.ac3
+  mplex -f 8 -o film.mpg film.m2v sound.ac3 2>> coded.log
+  motion_disc ntsc film
 }
 
 build() {

@@ -4,6 +4,7 @@
 // has one.
 // Prints figures only. Usage: playback_bench [SECONDS_OF_PLAYBACK [PAIRS]]   (default 10, 1)
 #include "../ControlBar.h"
+#include "UnixProcess.h"
 
 #include "../../media/support/FrameMarks.h"
 
@@ -31,64 +32,6 @@ double Now()
     QueryPerformanceCounter(&count);
     QueryPerformanceFrequency(&frequency);
     return double(count.QuadPart) / double(frequency.QuadPart);
-}
-
-// Wine answers no CPU times for another process, and no private bytes: both come from the
-// player's Unix process, through the Unix root on drive Z:.
-std::string ReadAll(const std::wstring& path)
-{
-    std::string text;
-    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-        fclose(file);
-    }
-    return text;
-}
-
-// The fields of a /proc stat file after the command name, which may hold spaces; fields[0] is
-// the state, so field N of proc(5) is fields[N - 3].
-std::vector<std::string> StatFields(const std::wstring& folder)
-{
-    const std::string stat = ReadAll(folder + L"\\stat");
-    std::vector<std::string> fields;
-    const size_t close = stat.rfind(')');
-    if (close == std::string::npos) return fields;
-    std::istringstream rest(stat.substr(close + 1));
-    for (std::string field; rest >> field;) fields.push_back(field);
-    return fields;
-}
-
-// The Unix process of a program `name` whose environment shares this one's `variable` (Wine
-// forks its processes away from their parents: the prefix and display tie them together).
-std::wstring UnixProcess(const std::string& name, const char* variable)
-{
-    const std::string environment = ReadAll(L"Z:\\proc\\self\\environ");
-    const size_t at = environment.find(std::string(variable) + "=");
-    if (at == std::string::npos) return {};
-    const std::string entry(environment.c_str() + at); // up to its NUL
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    std::wstring match;
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more && match.empty(); more = FindNextFileW(search, &found)) {
-        const std::wstring pid = found.cFileName;
-        if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-        if (ReadAll(L"Z:\\proc\\" + pid + L"\\stat").find("(" + name) == std::string::npos) continue;
-        const std::string theirs = '\0' + ReadAll(L"Z:\\proc\\" + pid + L"\\environ");
-        if (theirs.find('\0' + entry + '\0') != std::string::npos) match = pid;
-    }
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
-    return match;
-}
-
-// Of a process, or of one of its threads (a folder of /proc/PID/task).
-double CpuSeconds(const std::wstring& pidOrFolder)
-{
-    const std::wstring folder =
-        pidOrFolder.find(L'\\') == std::wstring::npos ? L"Z:\\proc\\" + pidOrFolder : pidOrFolder;
-    const auto fields = StatFields(folder);
-    if (fields.size() < 13) return 0;
-    return (std::stod(fields[11]) + std::stod(fields[12])) / 100; // utime, stime in USER_HZ
 }
 
 // CPU seconds of each thread of a process by its Unix id, with the thread's name. Wine gives a

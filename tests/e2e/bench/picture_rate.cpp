@@ -1,0 +1,285 @@
+// What the screen shows while a disc plays at rate 1: the band of frame-number marks along the
+// top of the picture read from the screen as fast as it will go (a GDI read of the screen is,
+// under Wine, a read of what the X server shows), the distinct pictures a second, the numbers
+// they carry and how long each stood; the time from Play to the second picture; and the CPU the
+// player (with Wine's server) or another program spent a second meanwhile.
+// Usage: picture_rate player SECONDS RATE [FIELDS]
+//            the player plays drive D: from its Play button
+//        picture_rate region X Y W H SECONDS RATE [FIELDS] GOFILE PIDFILE
+//            whatever shows in the rectangle (another player), timed from the moment GOFILE is
+//            made; its CPU from the Unix process whose id PIDFILE holds, once it does
+// RATE: the pictures a second the disc has to show; FIELDS: its field rate, when each picture
+// must stand for two or three fields (film with its 3:2 cadence). With LUMADISC_PICTURES_CHECK
+// set, exits 1 when fewer than 0.97 of RATE are shown or a picture stands outside its fields.
+#include "../ControlBar.h"
+#include "UnixProcess.h"
+
+#include "../../media/support/FrameMarks.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return double(count.QuadPart) / double(frequency.QuadPart);
+}
+
+struct Look {
+    double time;
+    unsigned long long hash;
+    int number; // -1 where the marks cannot be read (a woven frame with motion, a menu)
+};
+
+// Reads the band of the screen rectangle's picture that holds the marks, over and over.
+class BandReader {
+public:
+    explicit BandReader(RECT picture)
+        : left_(picture.left), top_(picture.top), width_(picture.right - picture.left),
+          height_(std::max(16L, (picture.bottom - picture.top) / 6))
+    {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        screen_ = GetDC(nullptr);
+        memory_ = CreateCompatibleDC(screen_);
+        bitmap_ = CreateDIBSection(screen_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        old_ = SelectObject(memory_, bitmap_);
+    }
+    ~BandReader()
+    {
+        SelectObject(memory_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(memory_);
+        ReleaseDC(nullptr, screen_);
+    }
+    BandReader(const BandReader&) = delete;
+    BandReader& operator=(const BandReader&) = delete;
+
+    Look Read()
+    {
+        BitBlt(memory_, 0, 0, width_, height_, screen_, left_, top_, SRCCOPY);
+        GdiFlush();
+        const double time = Now();
+        const size_t bytes = size_t(width_) * height_ * 4;
+        unsigned long long hash = 1469598103934665603ull;
+        for (size_t i = 0; i < bytes; ++i) hash = (hash ^ bits_[i]) * 1099511628211ull;
+        // The marks reader wants the whole picture's proportions: the band is its top sixth, the
+        // blocks and the patch below them.
+        const auto marks = mediatest::readFrameMarks(bits_, width_ * 4, width_, height_ * 6);
+        return {time, hash, marks ? marks->frame : -1};
+    }
+
+private:
+    int left_, top_, width_, height_;
+    HDC screen_, memory_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+    unsigned char* bits_ = nullptr;
+};
+
+// Every 4 ms: finer than any field, and leaving the machine to the player. With `pictures`, stops
+// once that many numbered pictures have followed the one shown before.
+void ReadFor(BandReader& reader, double seconds, std::vector<Look>& looks, int pictures = 0)
+{
+    const double start = Now();
+    int numbered = 0, last = looks.empty() ? -1 : looks.back().number;
+    for (int i = 1; Now() < start + seconds; ++i) {
+        looks.push_back(reader.Read());
+        const int number = looks.back().number;
+        if (number >= 0 && number != last && ++numbered == pictures) return;
+        if (number >= 0) last = number;
+        while (Now() < start + i * 0.004) Sleep(1);
+    }
+}
+
+std::vector<Look> Record(RECT picture, double seconds)
+{
+    BandReader reader(picture);
+    std::vector<Look> looks;
+    ReadFor(reader, seconds, looks);
+    return looks;
+}
+
+// A distinct picture: when it first showed, and the number it carries.
+struct Shown {
+    double since;
+    int number;
+};
+
+std::vector<Shown> Pictures(const std::vector<Look>& looks)
+{
+    std::vector<Shown> shown;
+    for (size_t i = 0; i < looks.size(); ++i)
+        if (i == 0 || looks[i].hash != looks[i - 1].hash) shown.push_back({looks[i].time, looks[i].number});
+    return shown;
+}
+
+struct Figures {
+    double looksPerSecond = 0, perSecond = 0, shortestMs = 0, longestMs = 0;
+    long skipped = 0, again = 0, unread = 0, outside = 0;
+};
+
+// The first and last pictures stood for longer than was looked at: only those between count.
+Figures Measure(const std::vector<Look>& looks, double fieldRate)
+{
+    Figures f;
+    const std::vector<Shown> shown = Pictures(looks);
+    if (shown.size() < 3) return f;
+    const double span = shown.back().since - shown.front().since;
+    f.looksPerSecond = looks.size() / (looks.back().time - looks.front().time);
+    f.perSecond = (shown.size() - 2) / span;
+    f.shortestMs = 1e9;
+    int last = -1;
+    const double look = 1 / f.looksPerSecond;
+    for (size_t i = 1; i + 1 < shown.size(); ++i) {
+        const double stood = shown[i + 1].since - shown[i].since;
+        f.shortestMs = std::min(f.shortestMs, stood * 1000);
+        f.longestMs = std::max(f.longestMs, stood * 1000);
+        // Two or three fields, give or take the time between two looks.
+        if (fieldRate > 0 && (stood < 2 / fieldRate - look || stood > 3 / fieldRate + look)) ++f.outside;
+        const int number = shown[i].number;
+        if (number < 0) {
+            ++f.unread;
+            continue;
+        }
+        if (last >= 0 && number > last + 1) f.skipped += number - last - 1;
+        if (last >= 0 && number <= last) ++f.again;
+        last = number;
+    }
+    return f;
+}
+
+// From `since`: when the second numbered picture showed, and how long the first stood (a window
+// that opens black, or the picture of before, does not count).
+struct Start {
+    double secondMs = -1, firstStoodMs = -1;
+};
+
+Start StartOf(const std::vector<Look>& looks, double since)
+{
+    Start start;
+    std::vector<double> changes;
+    int last = -1;  // the picture of before stays until a new one shows
+    for (const Look& look : looks) {
+        if (look.time < since) {
+            last = look.number;
+            continue;
+        }
+        if (look.number < 0 || look.number == last) continue;
+        last = look.number;
+        changes.push_back(look.time);
+        if (changes.size() == 2) break;
+    }
+    if (changes.size() == 2) {
+        start.secondMs = (changes[1] - since) * 1000;
+        start.firstStoodMs = (changes[1] - changes[0]) * 1000;
+    }
+    return start;
+}
+
+int Report(const char* who, const Figures& f, double rate, double fieldRate, const Start& start, double cpu)
+{
+    std::printf("%-7s %6.2f pictures/s of %.3f (%.3f), read %5.1f times/s; numbers skipped %ld, again %ld, "
+                "unreadable %ld; stands %.0f-%.0f ms",
+                who, f.perSecond, rate, f.perSecond / rate, f.looksPerSecond, f.skipped, f.again, f.unread,
+                f.shortestMs, f.longestMs);
+    if (fieldRate > 0) std::printf(", %ld outside 2-3 fields", f.outside);
+    std::printf("; second picture %.0f ms after start (first stood %.0f ms); CPU %.3f/s\n", start.secondMs,
+                start.firstStoodMs, cpu);
+    std::fflush(stdout);
+    if (!std::getenv("LUMADISC_PICTURES_CHECK")) return 0;
+    return f.perSecond >= 0.97 * rate && f.outside == 0 ? 0 : 1;
+}
+
+RECT ScreenRectOf(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client;
+}
+
+int MeasurePlayer(double seconds, double rate, double fieldRate)
+{
+    Player player;
+    ControlBar bar(player);
+    bar.Press(tbPlay);
+    HWND renderer = nullptr;
+    WaitFor([&] {
+        renderer = RendererWindow(player);
+        if (!renderer || !IsWindowVisible(renderer)) return false;
+        const Capture shot = CaptureClient(renderer);
+        return mediatest::readFrameMarks(shot.bgra.data(), shot.width * 4, shot.width, shot.height).has_value();
+    }, 20000);
+    if (!renderer) {
+        std::printf("player  no picture\n");
+        return 1;
+    }
+    const RECT picture = ScreenRectOf(renderer);
+    // Where another program is to show the same disc at the same size.
+    std::printf("picture at %ld %ld %ld %ld\n", picture.left, picture.top, picture.right - picture.left,
+                picture.bottom - picture.top);
+    const std::wstring pid = UnixProcess("lumadisc", "WINEPREFIX"), server = UnixProcess("wineserver", "WINEPREFIX");
+    Sleep(1000);
+    const double cpu = CpuSeconds(pid) + CpuSeconds(server), from = Now();
+    const std::vector<Look> looks = Record(picture, seconds);
+    const double cpuPerSecond = (CpuSeconds(pid) + CpuSeconds(server) - cpu) / (Now() - from);
+    // A new start: Stop, then Play, watched from before the click.
+    bar.Press(tbStop);
+    Sleep(1000);
+    BandReader reader(picture);
+    std::vector<Look> starting;
+    starting.push_back(reader.Read());
+    const double play = Now();
+    bar.Press(tbPlay);
+    ReadFor(reader, 10, starting, 2);
+    const int verdict = Report("player", Measure(looks, fieldRate), rate, fieldRate, StartOf(starting, play), cpuPerSecond);
+    player.Close();
+    return verdict;
+}
+
+int MeasureRegion(RECT picture, double seconds, double rate, double fieldRate, const std::string& go,
+                  const std::string& pidFile)
+{
+    BandReader reader(picture);
+    std::vector<Look> starting{reader.Read()};
+    const double start = Now();
+    if (FILE* file = std::fopen(go.c_str(), "wb")) std::fclose(file);
+    ReadFor(reader, 10, starting, 2);
+    std::string pid = ReadAll(std::wstring(pidFile.begin(), pidFile.end()));
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' ')) pid.pop_back();
+    const std::wstring unixPid(pid.begin(), pid.end());
+    const double cpu = CpuSeconds(unixPid), from = Now();
+    const std::vector<Look> looks = Record(picture, seconds);
+    const double cpuPerSecond = (CpuSeconds(unixPid) - cpu) / (Now() - from);
+    return Report("other", Measure(looks, fieldRate), rate, fieldRate, StartOf(starting, start), cpuPerSecond);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const auto number = [&](size_t i) { return i < args.size() ? std::atof(args[i].c_str()) : 0.0; };
+    if (args.size() >= 3 && args[0] == "player") return MeasurePlayer(number(1), number(2), number(3));
+    if (args.size() >= 10 && args[0] == "region") {
+        const RECT picture{LONG(number(1)), LONG(number(2)), LONG(number(1) + number(3)), LONG(number(2) + number(4))};
+        return MeasureRegion(picture, number(5), number(6), number(7), args[8], args[9]);
+    }
+    std::fprintf(stderr, "usage: picture_rate player SECONDS RATE [FIELDS]\n"
+                         "       picture_rate region X Y W H SECONDS RATE FIELDS GOFILE PIDFILE\n");
+    return 2;
+}
