@@ -16,6 +16,12 @@ ffmpeg=()
 mapfile -t ffmpeg < <("$ROOT/tools/ffmpeg.sh" --describe)
 [ "${#ffmpeg[@]}" = 3 ] || { echo "package: tools/ffmpeg.sh --describe gave no description" >&2; exit 1; }
 
+# What is packaged must be what this version built: both carry it in their version resources.
+for binary in lumadisc.exe lumanav.dll; do
+  x86_64-w64-mingw32-windres -i "$BUILD/win/src/$binary" -O rc | grep -q "VALUE \"ProductVersion\", \"$version\"" ||
+    { echo "package: $binary does not carry version $version" >&2; exit 1; }
+done
+
 out="$BUILD/packages"
 name="lumadisc-$version"
 stage="$out/$name"
