@@ -22,6 +22,15 @@ for binary in lumadisc.exe lumanav.dll; do
     { echo "package: $binary does not carry version $version" >&2; exit 1; }
 done
 
+# Wine has every function whatever Windows it plays, so a prefix set to Windows 7 cannot show
+# that a binary needs a newer one: those the program or its runtime have reached for are refused.
+newer='SetThreadDescription|GetThreadDescription|GetSystemTimePreciseAsFileTime|WaitOnAddress|WakeByAddress|CreateFile2|CopyFile2|GetDpiFor|ForDpi|DpiAwarenessContext|GetCurrentThreadStackLimits|SynchronizationBarrier|PrefetchVirtualMemory|api-ms-win-'
+for binary in lumadisc.exe lumanav.dll; do
+  if x86_64-w64-mingw32-objdump -p "$BUILD/win/src/$binary" | grep -E "DLL Name|^\s+[0-9a-f]+\s+[0-9]+ " | grep -E "$newer"; then
+    echo "package: $binary imports what Windows 7 does not have" >&2; exit 1
+  fi
+done
+
 out="$BUILD/packages"
 name="lumadisc-$version"
 stage="$out/$name"
