@@ -91,6 +91,6 @@ Section "un.Lumadisc"
 SectionEnd
 
 ; Off unless ticked, and so kept by a silent uninstall: a reinstall finds the settings again.
-Section /o "un.Settings"
+Section /o "un.Player settings"
   DeleteRegKey HKLM "${SETTINGS_KEY}"
 SectionEnd
