@@ -69,13 +69,13 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(NavigatorDll::instance().loaded());
+        RegDeleteTreeW(HKEY_CURRENT_USER, kAside.c_str());
         for (const CLSID* clsid : bothClasses) {
-            const std::wstring aside = kAside + classKey(*clsid);
-            RegDeleteTreeW(HKEY_CURRENT_USER, aside.c_str());
             HKEY copy = nullptr;
-            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, aside.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                                     &copy, nullptr));
-            RegCopyTreeW(HKEY_CLASSES_ROOT, classKey(*clsid).c_str(), copy);
+            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, aside(*clsid).c_str(), 0, nullptr, 0,
+                                                     KEY_ALL_ACCESS, nullptr, &copy, nullptr));
+            if (RegCopyTreeW(HKEY_CLASSES_ROOT, classKey(*clsid).c_str(), copy) != ERROR_SUCCESS)
+                RegDeleteTreeW(HKEY_CURRENT_USER, aside(*clsid).c_str());  // the platform has none
             RegCloseKey(copy);
         }
     }
@@ -83,19 +83,22 @@ protected:
     void TearDown() override
     {
         for (const CLSID* clsid : bothClasses) {
-            const std::wstring aside = kAside + classKey(*clsid);
             RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey(*clsid).c_str());
+            HKEY kept = nullptr;
+            if (RegOpenKeyExW(HKEY_CURRENT_USER, aside(*clsid).c_str(), 0, KEY_READ, &kept) != ERROR_SUCCESS) continue;
             HKEY entry = nullptr;
             if (RegCreateKeyExW(HKEY_CLASSES_ROOT, classKey(*clsid).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry,
                                 nullptr) == ERROR_SUCCESS) {
-                RegCopyTreeW(HKEY_CURRENT_USER, aside.c_str(), entry);
+                RegCopyTreeW(kept, nullptr, entry);
                 RegCloseKey(entry);
             }
+            RegCloseKey(kept);
         }
-        RegDeleteTreeW(HKEY_CURRENT_USER, kAside);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kAside.c_str());
     }
 
-    static constexpr const wchar_t* kAside = L"Software\\Lumadisc tests\\";
+    static std::wstring aside(REFCLSID clsid) { return kAside + L"\\" + classKey(clsid); }
+    static inline const std::wstring kAside = L"Software\\Lumadisc tests";
 };
 
 }  // namespace
