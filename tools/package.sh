@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Windows packages into $BUILD/packages: lumadisc-VERSION-win64.zip, to unpack and
 # run, and lumadisc-VERSION-setup.exe, the installer.
-# Usage: tools/package.sh           builds the program and the navigator DLL first
+# Usage: tools/package.sh           installs what is missing, builds the program and the DLL first
 #        tools/package.sh --built   packages what is built (the test run's way)
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
-[ "${1:-}" = --built ] || "$ROOT/tools/build.sh" lumadisc lumanav
+if [ "${1:-}" != --built ]; then
+  "$ROOT/tools/setup.sh"
+  "$ROOT/tools/build.sh" lumadisc lumanav
+fi
 
 cache="$BUILD/win/CMakeCache.txt"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$cache")"
