@@ -18,8 +18,8 @@ trap 'stop_wine; stop_display' EXIT
 start_display
 "$ROOT/tools/prefix.sh"
 case "$mode" in
-  cycles) wine "$BUILD/win/tests/endurance/endurance.exe" cycles "${2:-1000}" "Z:$discs/sample" ;;
-  loop) wine "$BUILD/win/tests/endurance/endurance.exe" loop "${2:-3600}" "Z:$discs/sample" ;;
-  platform) wine "$BUILD/win/tests/endurance/endurance.exe" platform "${2:-1000}" - ;;
+  cycles) wine "$BUILD/win/src/endurance.exe" cycles "${2:-1000}" "Z:$discs/sample" ;;
+  loop) wine "$BUILD/win/src/endurance.exe" loop "${2:-3600}" "Z:$discs/sample" ;;
+  platform) wine "$BUILD/win/src/endurance.exe" platform "${2:-1000}" - ;;
   *) echo "usage: $0 cycles [N] | loop [SECONDS] | platform [N]" >&2; exit 2 ;;
 esac

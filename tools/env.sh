@@ -3,7 +3,8 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${LUMADISC_BUILD:-$ROOT/build}"
 export LUMADISC_BUILD="$BUILD"
-export WINEPREFIX="$BUILD/wineprefix"
+# LUMADISC_WINEPREFIX names another prefix inside the build tree (the package tests' own).
+export WINEPREFIX="${LUMADISC_WINEPREFIX:-$BUILD/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
 # No Mono or Gecko download prompts: the player needs neither.

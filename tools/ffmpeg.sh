@@ -2,6 +2,9 @@
 # Cross-builds the minimal static LGPL FFmpeg the navigator decodes with, from Debian's source
 # package, into $BUILD/ffmpeg-win (include/, lib/). Rebuilt only when the source version or the
 # configure line changes.
+# tools/ffmpeg.sh --describe   prints what the packages' notices state of the build: the source
+#                              package's name and version, the configure line, and the folder of
+#                              its sources; fails unless the installed build is this one.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
@@ -54,9 +57,21 @@ configure_line=(
   --enable-filter=buffer,buffersink,bwdif
 )
 
-fetch_source
+describe=0
+[ "${1:-}" = --describe ] && describe=1
+[ "$describe" = 1 ] || fetch_source
 dsc="$(basename "$(ls "$srcdir"/ffmpeg_*.dsc | head -n1)")"
 stamp="$(printf '%s\n' "$dsc" "${configure_line[@]}" "$(x86_64-w64-mingw32-gcc-posix -dumpversion)" | sha256sum | cut -d' ' -f1)"
+if [ "$describe" = 1 ]; then
+  # The stamp of the folder the build really is in: the build tree may link to another's.
+  built="$(readlink -f "$prefix")"
+  described="$(printf '%s\n' "$dsc" "${configure_line[@]/#--prefix=*/--prefix=$built}" "$(x86_64-w64-mingw32-gcc-posix -dumpversion)" | sha256sum | cut -d' ' -f1)"
+  [ "$(cat "$prefix/.stamp" 2>/dev/null)" = "$described" ] || { echo "ffmpeg: the build is not the one described; run tools/ffmpeg.sh" >&2; exit 1; }
+  echo "${dsc%.dsc}" | tr _ ' '
+  echo "${configure_line[*]}" | sed "s|--prefix=$prefix |--prefix=PREFIX |"
+  dirname "$(ls "$srcdir"/ffmpeg-*/configure | head -n1)"
+  exit 0
+fi
 if [ "$(cat "$prefix/.stamp" 2>/dev/null)" = "$stamp" ] && [ -f "$prefix/lib/libavcodec.a" ]; then
   echo "ffmpeg: up to date (${dsc%.dsc})"
   exit 0

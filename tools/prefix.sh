@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Prepares the private Wine prefix: created on demand, with the stand-in DVD navigator
-# registered (Wine's own DVD graph builder and navigator are empty stubs).
+# Prepares the private Wine prefix: created on demand. The navigator DLL is registered nowhere:
+# the player creates its classes from beside itself, as on Windows.
 # Usage: tools/prefix.sh   (needs a display: run it after start_display, or it starts one)
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
@@ -27,9 +27,10 @@ for font in marlett.ttf sserife.fon; do
     mkdir -p "$fonts" && cp "/usr/share/wine/fonts/$font" "$fonts/"
   fi
 done
-dll="$BUILD/win/navigator/dll/lumanav.dll"
-if [ -f "$dll" ]; then
-  wine regsvr32 /s "$(winepath -w "$dll")" >/dev/null 2>&1 || echo "warning: navigator registration failed" >&2
+# A prefix where earlier builds registered the navigator over the platform's classes gets the
+# platform's back.
+if wine reg query 'HKCR\CLSID\{FCC152B7-F372-11D0-8E00-00C04FD7C08B}\InprocServer32' /ve 2>/dev/null | grep -qi lumanav; then
+  wine regsvr32 /s qdvd.dll >/dev/null 2>&1 || echo "warning: the platform's DVD classes could not be registered again" >&2
 fi
 wineserver -w
 [ "$own_display" = 1 ] && stop_display

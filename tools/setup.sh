@@ -6,6 +6,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick
   googletest libbenchmark-dev clang libclang-rt-14-dev
   ffmpeg dvdauthor libdvdread-dev libdvdnav-dev lsdvd fonts-dejavu-core genisoimage dvd-slideshow
+  nsis zip unzip
   nasm dpkg-dev pkg-config libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
 )
 missing=()

@@ -11,6 +11,6 @@ logged discs bash "$ROOT/tests/discs/make-discs.sh" "$BUILD/win/discs" sync600
 trap 'stop_wine; stop_display' EXIT
 start_display
 "$ROOT/tools/prefix.sh"
-LUMANAV_TEST_DISCS="Z:$BUILD/win/discs" LUMANAV_DLL="Z:$BUILD/win/navigator/dll/lumanav.dll" \
+LUMANAV_TEST_DISCS="Z:$BUILD/win/discs" LUMANAV_DLL="Z:$BUILD/win/src/lumanav.dll" \
   LUMANAV_SYNC_DISC=sync600 LUMANAV_SYNC_SECONDS="$seconds" \
   wine "$BUILD/win/tests/navdll/navigator_dll_tests.exe" --gtest_filter='SoundSync.*' | grep -E 'figures|OK|FAILED'

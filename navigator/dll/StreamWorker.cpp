@@ -6,15 +6,23 @@
 #include <process.h>
 
 #include <limits>
-
-// MinGW's headers leave it out; kernel32 has it. Wine names the Unix thread after it, which lets
-// per-thread CPU figures tell the streams apart.
-extern "C" HRESULT WINAPI SetThreadDescription(HANDLE thread, PCWSTR description);
+#include <string>
 
 namespace lumanav {
 namespace {
 
 constexpr REFERENCE_TIME anyTime = std::numeric_limits<REFERENCE_TIME>::max() / 4;
+
+// Wine names the Unix thread after the description, which lets per-thread CPU figures tell the
+// streams apart. Windows has it from 10 version 1607 on only: looked up, so that the DLL still
+// loads on Windows 7 and 8.1.
+void describeThisThread(const std::wstring& description)
+{
+    using SetThreadDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+    static const auto set = reinterpret_cast<SetThreadDescription>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetThreadDescription")));
+    if (set) set(GetCurrentThread(), description.c_str());
+}
 
 }  // namespace
 
@@ -51,7 +59,7 @@ unsigned __stdcall StreamWorker::threadMain(void* self)
     // Downstream filters may create COM objects on this thread.
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     auto* worker = static_cast<StreamWorker*>(self);
-    SetThreadDescription(GetCurrentThread(), (L"lumanav " + worker->pin_.name()).c_str());
+    describeThisThread(L"lumanav " + worker->pin_.name());
     worker->run();
     CoUninitialize();
     return 0;

@@ -2,6 +2,8 @@
 
 #include "app/ShellService.h"
 
+#include "Version.h"
+
 namespace {
 
 ui::FormDesign AboutFormDesign()
@@ -23,7 +25,7 @@ TAboutForm::TAboutForm()
     : ui::Form(AboutFormDesign()),
       Panel1(*this, {8, 8, 244, 115}),
       Label1(Panel1, 8, 8, L"Lumadisc"),
-      Label2(Panel1, 8, 32, L"Built on " __DATE__),
+      Label2(Panel1, 8, 32, L"Version " LUMADISC_VERSION ", built on " __DATE__),
       Label3(Panel1, 8, 56, L"Still a very basic DVD player."),
       WebsiteLabel(Panel1, 8, 88, L"https://lumadisc.example.org/"),
       OKButton(*this, {93, 134, 75, 25}, L"OK")

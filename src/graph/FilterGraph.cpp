@@ -1,5 +1,7 @@
 #include "graph/FilterGraph.h"
 
+#include "graph/ClassContext.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -82,11 +84,15 @@ void TFilterGraph::CreateGraphObjects()
         captureGraphBuilder_->SetFiltergraph(graphBuilder_.Get());
         break;
     }
-    case gmDVD:
+    case gmDVD: {
+        // The navigator beside the program comes ahead of the system's, which has no decoders
+        // on today's Windows; without it the system's is created.
+        const TClassActivation navigator(NavigatorClasses());
         require(CreateInProcess(CLSID_DvdGraphBuilder, dvdGraphBuilder_));
         require(dvdGraphBuilder_->GetFiltergraph(graphBuilder_.ReleaseAndGetAddressOf()));
         if (!graphBuilder_) require(E_POINTER);
         break;
+    }
     }
 }
 

@@ -11,11 +11,14 @@
 namespace e2e {
 namespace {
 
+// Read as wide text: a path may hold letters beyond ASCII (an unpacked package's folder).
 std::wstring Env(const char* name)
 {
-    const char* value = std::getenv(name);
-    if (!value) throw std::runtime_error(std::string("environment variable missing: ") + name);
-    return std::wstring(value, value + std::strlen(value));
+    const std::wstring key(name, name + std::strlen(name));
+    std::wstring value(GetEnvironmentVariableW(key.c_str(), nullptr, 0), L'\0');
+    if (value.empty()) throw std::runtime_error(std::string("environment variable missing: ") + name);
+    value.resize(GetEnvironmentVariableW(key.c_str(), value.data(), static_cast<DWORD>(value.size())));
+    return value;
 }
 
 struct ProcessWindows {

@@ -90,6 +90,12 @@ ClassRegistration::~ClassRegistration()
         if (cookie) CoRevokeClassObject(cookie);
 }
 
+const graph::TClassContext& navigatorClasses()
+{
+    static const graph::TClassContext classes(environment(L"LUMANAV_DLL"));
+    return classes;
+}
+
 namespace {
 
 class RefusingFactory final : public IClassFactory {
@@ -145,7 +151,10 @@ void pumpMessages(DWORD milliseconds)
 
 DvdPlayback::DvdPlayback(bool addPlayerRenderer)
 {
-    if (FAILED(CoCreateInstance(CLSID_DvdGraphBuilder, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder)))) return;
+    {
+        const graph::TClassActivation ours(navigatorClasses());
+        if (FAILED(CoCreateInstance(CLSID_DvdGraphBuilder, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder)))) return;
+    }
     if (FAILED(builder->GetFiltergraph(&graph))) return;
     graph.As(&control);
     graph.As(&events);

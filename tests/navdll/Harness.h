@@ -3,6 +3,7 @@
 // in-process, the test discs, and a DVD graph built the way the player builds it.
 
 #include "DirectShow.h"
+#include "graph/ClassContext.h"
 
 #include <dvdevcod.h>
 
@@ -54,6 +55,10 @@ private:
     DWORD cookies_[2] = {};
 };
 
+// The DLL's classes as the player reaches them, with nothing registered: through the manifest
+// the DLL carries.
+const graph::TClassContext& navigatorClasses();
+
 // A class whose objects cannot be made, served in-process while this lives: a renderer the
 // platform fails to provide.
 class UnavailableClass {
@@ -77,9 +82,9 @@ struct GraphEvent {
 // Serves the calling thread's window messages for a while.
 void pumpMessages(DWORD milliseconds);
 
-// A DVD graph built by the graph builder the platform hands out, in the graph the builder
-// provides, with a standard video renderer added under "VideoWindow" beforehand, as the
-// player does.
+// A DVD graph built by the graph builder created as the player creates it, in the graph the
+// builder provides, with a standard video renderer added under "VideoWindow" beforehand, as
+// the player does.
 class DvdPlayback {
 public:
     explicit DvdPlayback(bool addPlayerRenderer = true);

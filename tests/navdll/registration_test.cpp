@@ -1,5 +1,6 @@
-// The DLL as an in-process COM server: its registration, and the classes reached through the
-// registry as the unchanged player reaches them.
+// The DLL as an in-process COM server: its classes reached through the manifest it carries,
+// ahead of the platform's registered ones and with nothing written anywhere, as the player
+// reaches them; and, for whoever registers it, through the registry.
 
 #include "Harness.h"
 
@@ -12,11 +13,16 @@ using namespace navtest;
 
 namespace {
 
-std::wstring readValue(REFCLSID clsid, const wchar_t* name)
+std::wstring classKey(REFCLSID clsid)
 {
     wchar_t id[40] = {};
     StringFromGUID2(clsid, id, static_cast<int>(std::size(id)));
-    const std::wstring key = std::wstring(L"CLSID\\") + id + L"\\InprocServer32";
+    return std::wstring(L"CLSID\\") + id;
+}
+
+std::wstring readValue(REFCLSID clsid, const wchar_t* name)
+{
+    const std::wstring key = classKey(clsid) + L"\\InprocServer32";
     wchar_t value[MAX_PATH] = {};
     DWORD size = sizeof value;
     if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) return {};
@@ -36,48 +42,140 @@ std::wstring loadedDllPath()
     return path;
 }
 
+// True when the object's code is this DLL's: its table of methods lies in the DLL's image.
+bool fromThisDll(IUnknown* object)
+{
+    HMODULE module = nullptr;
+    const auto methods = *reinterpret_cast<LPCWSTR*>(object);
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT, methods,
+                            &module))
+        return false;
+    return module == GetModuleHandleW(L"lumanav.dll");
+}
+
+ComPtr<IUnknown> create(REFCLSID clsid)
+{
+    ComPtr<IUnknown> object;
+    CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    return object;
+}
+
+const CLSID* const bothClasses[] = {&CLSID_DvdGraphBuilder, &CLSID_DVDNavigator};
+
+// Registering writes over the platform's entries of both classes: they are kept aside and put
+// back, so the prefix the other suites share keeps the platform's classes.
+class Registration : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(NavigatorDll::instance().loaded());
+        RegDeleteTreeW(HKEY_CURRENT_USER, kAside.c_str());
+        for (const CLSID* clsid : bothClasses) {
+            HKEY copy = nullptr;
+            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, aside(*clsid).c_str(), 0, nullptr, 0,
+                                                     KEY_ALL_ACCESS, nullptr, &copy, nullptr));
+            if (RegCopyTreeW(HKEY_CLASSES_ROOT, classKey(*clsid).c_str(), copy) != ERROR_SUCCESS)
+                RegDeleteTreeW(HKEY_CURRENT_USER, aside(*clsid).c_str());  // the platform has none
+            RegCloseKey(copy);
+        }
+    }
+
+    void TearDown() override
+    {
+        for (const CLSID* clsid : bothClasses) {
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey(*clsid).c_str());
+            HKEY kept = nullptr;
+            if (RegOpenKeyExW(HKEY_CURRENT_USER, aside(*clsid).c_str(), 0, KEY_READ, &kept) != ERROR_SUCCESS) continue;
+            HKEY entry = nullptr;
+            if (RegCreateKeyExW(HKEY_CLASSES_ROOT, classKey(*clsid).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry,
+                                nullptr) == ERROR_SUCCESS) {
+                RegCopyTreeW(kept, nullptr, entry);
+                RegCloseKey(entry);
+            }
+            RegCloseKey(kept);
+        }
+        RegDeleteTreeW(HKEY_CURRENT_USER, kAside.c_str());
+    }
+
+    static std::wstring aside(REFCLSID clsid) { return kAside + L"\\" + classKey(clsid); }
+    static inline const std::wstring kAside = L"Software\\Lumadisc tests";
+};
+
 }  // namespace
 
-TEST(Registration, NamesThisDllAsTheServerOfBothClassesWithThreadingModelBoth)
+TEST(ClassContext, CreatesTheDllsClassesAheadOfThePlatformsWhileActiveAndWritesNothing)
 {
     ASSERT_TRUE(NavigatorDll::instance().loaded());
-    ASSERT_EQ(S_OK, NavigatorDll::instance().registerServer());
-    for (const CLSID* clsid : {&CLSID_DvdGraphBuilder, &CLSID_DVDNavigator}) {
-        EXPECT_EQ(lower(loadedDllPath()), lower(readValue(*clsid, nullptr)));
-        EXPECT_EQ(L"Both", readValue(*clsid, L"ThreadingModel"));
+    ASSERT_FALSE(navigatorClasses().Empty());
+    for (const CLSID* clsid : bothClasses)
+        ASSERT_EQ(std::wstring::npos, lower(readValue(*clsid, nullptr)).find(L"lumanav")) << "registered in this prefix";
+
+    for (const CLSID* clsid : bothClasses) {
+        ComPtr<IUnknown> ours;
+        {
+            const graph::TClassActivation classes(navigatorClasses());
+            ours = create(*clsid);
+        }
+        ASSERT_TRUE(ours);
+        EXPECT_TRUE(fromThisDll(ours.Get()));
+        // Once the context is let go, the same call reaches the platform's class again.
+        const ComPtr<IUnknown> platforms = create(*clsid);
+        EXPECT_TRUE(!platforms || !fromThisDll(platforms.Get()));
+        EXPECT_EQ(std::wstring::npos, lower(readValue(*clsid, nullptr)).find(L"lumanav"));
+    }
+    // What the activation left behind on this thread: nothing.
+    HANDLE active = nullptr;
+    ASSERT_TRUE(GetCurrentActCtx(&active));
+    EXPECT_NE(navigatorClasses().Handle(), active);
+    if (active) ReleaseActCtx(active);
+}
+
+TEST(ClassContext, AMissingDllOrOneWithoutItsManifestLeavesThePlatformsClasses)
+{
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    for (const std::wstring& path : {std::wstring(L"C:\\nowhere\\lumanav.dll"), std::wstring(system) + L"\\kernel32.dll"}) {
+        const graph::TClassContext classes(path);
+        EXPECT_TRUE(classes.Empty()) << path;
+        const graph::TClassActivation none(classes);
+        const ComPtr<IUnknown> builder = create(CLSID_DvdGraphBuilder);
+        EXPECT_TRUE(!builder || !fromThisDll(builder.Get())) << path;
     }
 }
 
-TEST(Registration, UnregisteringRemovesBothClasses)
+TEST_F(Registration, NamesThisDllAsTheServerOfBothClassesAndUnregisteringRemovesThem)
 {
-    ASSERT_TRUE(NavigatorDll::instance().loaded());
+    ASSERT_EQ(S_OK, NavigatorDll::instance().registerServer());
+    for (const CLSID* clsid : bothClasses) {
+        EXPECT_EQ(lower(loadedDllPath()), lower(readValue(*clsid, nullptr)));
+        EXPECT_EQ(L"Both", readValue(*clsid, L"ThreadingModel"));
+    }
     ASSERT_EQ(S_OK, NavigatorDll::instance().unregisterServer());
     EXPECT_EQ(L"", readValue(CLSID_DvdGraphBuilder, nullptr));
     EXPECT_EQ(L"", readValue(CLSID_DVDNavigator, nullptr));
     // Unregistering twice finds nothing to remove, which is no failure.
     EXPECT_EQ(S_OK, NavigatorDll::instance().unregisterServer());
-    // The prefix is shared with the player's tests: put the registration back.
-    ASSERT_EQ(S_OK, NavigatorDll::instance().registerServer());
 }
 
-TEST(Registration, TheRegisteredClassesAreTheOnesCreated)
+TEST_F(Registration, TheRegisteredClassesAreTheOnesCreated)
 {
-    ASSERT_TRUE(NavigatorDll::instance().loaded());
     ASSERT_EQ(S_OK, NavigatorDll::instance().registerServer());
 
-    // No in-process registration here: CoCreateInstance reads the registry.
+    // No activation context and no in-process registration here: CoCreateInstance reads the registry.
     ComPtr<IBaseFilter> navigator;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DVDNavigator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&navigator)));
+    EXPECT_TRUE(fromThisDll(navigator.Get()));
     ComPtr<IDvdInfo2> info;
     EXPECT_EQ(S_OK, navigator.As(&info));
 
-    DvdPlayback playback;
-    ASSERT_TRUE(playback.ready()) << "the platform's stub answers E_NOTIMPL for the graph";
-    EXPECT_EQ(S_OK, playback.render(disc(L"sample")));
-    EXPECT_TRUE(playback.dvd());
+    ComPtr<IDvdGraphBuilder> builder;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DvdGraphBuilder, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&builder)));
+    EXPECT_TRUE(fromThisDll(builder.Get()));
+    ComPtr<IGraphBuilder> graph;
+    EXPECT_EQ(S_OK, builder->GetFiltergraph(&graph)) << "the platform's stub answers E_NOTIMPL for the graph";
 }
 
-TEST(Registration, TheServerStaysLoadedWhileItsObjectsLive)
+TEST(ServerLifetime, TheServerStaysLoadedWhileItsObjectsLive)
 {
     ASSERT_TRUE(NavigatorDll::instance().loaded());
     {

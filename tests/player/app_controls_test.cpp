@@ -5,6 +5,7 @@
 #include "support/MessagePump.h"
 #include "support/PlayerFixture.h"
 #include "video/PreviewForm.h"
+#include "Version.h"
 
 #include <commctrl.h>
 #include <gmock/gmock.h>
@@ -441,9 +442,10 @@ TEST_F(About, EnterAndEscapeBothPressOk)
         EXPECT_TRUE(AboutForm->DialogKey(key, AboutForm->Handle()));
         EXPECT_EQ(AboutForm->ModalResult(), ui::mrOk);
     }
-    // The player's build date; this test may have been compiled after midnight, a day later.
+    // The project's version and the player's build date; this test may have been compiled after
+    // midnight, a day later.
     const std::wstring built = AboutForm->Label2.Caption();
-    const std::wstring lead = L"Built on ";
+    const std::wstring lead = L"Version " LUMADISC_VERSION ", built on ";
     ASSERT_EQ(built.rfind(lead, 0), 0u) << built;
     const auto shown = CompilerDate(built.substr(lead.size()));
     const auto compiled = CompilerDate(L"" __DATE__);
