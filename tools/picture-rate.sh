@@ -5,6 +5,7 @@
 # time from Play (mpv: from its start) to the second picture, and the CPU a second of the player
 # with Wine's server, and of mpv (the X server's, which both make work, is in neither).
 # Usage: tools/picture-rate.sh [--check] [SECONDS [DISC...]]   (20 s; interlaced ntscvideo pulldown)
+# The discs are authored into $LUMADISC_DISCS, or the build tree's discs folder.
 # --check: exits 1 when the player shows fewer than 0.97 of a disc's pictures, or film stands
 # outside its 3:2 cadence.
 set -uo pipefail
@@ -15,7 +16,8 @@ if [ "${1:-}" = --check ]; then check=1; shift; fi
 seconds=${1:-20}
 shift $(($# > 0 ? 1 : 0))
 (($#)) || set -- interlaced ntscvideo pulldown
-bash tests/discs/make-discs.sh "$BUILD/discs" "$@" >/dev/null || exit 1
+discs="${LUMADISC_DISCS:-$BUILD/discs}"
+bash tests/discs/make-discs.sh "$discs" "$@" >/dev/null || exit 1
 cleanup() { stop_wine; stop_display; [ -n "${work:-}" ] && rm -rf "$work"; }
 trap cleanup EXIT
 start_display || exit 1
@@ -38,7 +40,7 @@ expected() {
 
 for disc in "$@"; do
   read -r rate fields interlaced < <(expected "$disc")
-  tools/present-drive.sh d "$BUILD/discs/$disc" "${disc^^}" >/dev/null || exit 1
+  tools/present-drive.sh d "$discs/$disc" "${disc^^}" >/dev/null || exit 1
   echo "== $disc: $rate pictures a second"
   out="$(LUMADISC_PICTURES_CHECK=$check wine "$probe" player "$seconds" "$rate" "$fields" 2>&1 | tr -d "\r")" || status=1
   grep -v '^picture at' <<<"$out"
@@ -56,10 +58,11 @@ for disc in "$@"; do
   # (yadif at field rate) for interlaced discs, where it would otherwise show woven frames.
   mpv --no-config --really-quiet --vo=x11 --hwdec=no --no-border --geometry="${w}x${h}+${x}+${y}" \
       --deinterlace="$interlaced" \
-      --dvd-device="$BUILD/discs/$disc" dvd:// >"$BUILD/logs/mpv.log" 2>&1 &
-  echo $! > "$pid"
+      --dvd-device="$discs/$disc" dvd:// >"$BUILD/logs/mpv.log" 2>&1 &
+  player_pid=$!
+  echo "$player_pid" > "$pid"
   wait "$probe_pid"
-  kill "$(cat "$pid")" 2>/dev/null
-  wait 2>/dev/null
+  kill "$player_pid" 2>/dev/null
+  wait "$player_pid" 2>/dev/null
 done
 exit $status

@@ -5,7 +5,7 @@ packages=(
   cmake make g++ g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick
   googletest libbenchmark-dev clang libclang-rt-14-dev
-  ffmpeg dvdauthor libdvdread-dev libdvdnav-dev lsdvd fonts-dejavu-core genisoimage dvd-slideshow
+  ffmpeg dvdauthor libdvdread-dev libdvdnav-dev lsdvd fonts-dejavu-core genisoimage dvd-slideshow mjpegtools mpv
   nsis zip unzip
   nasm dpkg-dev pkg-config libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
 )

@@ -42,7 +42,7 @@ PictureType pictureType(AVPictureType type)
 
 }  // namespace
 
-VideoDecoder::VideoDecoder() : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame())
+VideoDecoder::VideoDecoder() : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame()), made_(makeFrame())
 {
     resetParser();
 }
@@ -112,21 +112,31 @@ bool VideoDecoder::feed()
 
 std::optional<Picture> VideoDecoder::receive()
 {
-    av_frame_unref(frame_.get());
-    haveFrame_ = false;
+    shown_ = nullptr;
     for (;;) {
+        if (std::optional<Picture> picture = deinterlaced()) return picture;
+        av_frame_unref(frame_.get());
         const int result = avcodec_receive_frame(codec_.get(), frame_.get());
         if (result == 0) {
-            haveFrame_ = true;
-            const Picture picture = describe();
+            Picture picture = describe(*frame_);
+            const int64_t pts = times_.lookup(frame_->pts);
+            if (pts != PictureTimes::Unknown)
+                picture.pts = pts;
+            else if (nextPts_)
+                picture.pts = *nextPts_;
             nextPts_ = picture.pts + picture.duration;
+            if (deinterlace_ != Deinterlace::Off && deinterlacer_.push(*frame_, picture.pts, picture.duration))
+                continue;
+            shown_ = frame_.get();
             return picture;
         }
         if (result == AVERROR_EOF) {
             avcodec_flush_buffers(codec_.get());
             resetParser();
             draining_ = false;
-            return std::nullopt;
+            // The picture the deinterlacer holds back for the next one comes out: none follows.
+            deinterlacer_.drain();
+            return deinterlaced();
         }
         // The codec wants more input, or dropped a damaged picture and goes on with the next.
         if (feed())
@@ -137,26 +147,32 @@ std::optional<Picture> VideoDecoder::receive()
     }
 }
 
+std::optional<Picture> VideoDecoder::deinterlaced()
+{
+    int64_t pts = 0, length = 0;
+    if (!deinterlacer_.pull(*made_, pts, length)) return std::nullopt;
+    Picture picture = describe(*made_);
+    picture.pts = pts;
+    picture.duration = length;
+    shown_ = made_.get();
+    return picture;
+}
+
 int64_t VideoDecoder::duration(int fields) const
 {
     const AVRational rate = codec_->framerate;
     return rate.num > 0 && rate.den > 0 ? av_rescale(90000LL * fields, rate.den, 2LL * rate.num) : 0;
 }
 
-Picture VideoDecoder::describe() const
+// All but the picture's place on the line, which the caller knows.
+Picture VideoDecoder::describe(const AVFrame& f) const
 {
-    const AVFrame& f = *frame_;
     Picture picture;
     picture.width = f.width;
     picture.height = f.height;
     picture.type = pictureType(f.pict_type);
     picture.frameRate = {codec_->framerate.num, codec_->framerate.den};
     picture.duration = duration(2 + f.repeat_pict);
-    const int64_t pts = times_.lookup(f.pts);
-    if (pts != PictureTimes::Unknown)
-        picture.pts = pts;
-    else if (nextPts_)
-        picture.pts = *nextPts_;
     AVRational sar = f.sample_aspect_ratio;
     if (sar.num <= 0 || sar.den <= 0)
         sar = {1, 1};
@@ -167,9 +183,9 @@ Picture VideoDecoder::describe() const
 
 bool VideoDecoder::convert(uint8_t* pixels, ptrdiff_t stride, int width, int height)
 {
-    if (!haveFrame_ || width <= 0 || height <= 0)
+    if (!shown_ || width <= 0 || height <= 0)
         return false;
-    const AVFrame& f = *frame_;
+    const AVFrame& f = *shown_;
     // Bicubic, as the ffmpeg program converts (it matters only when scaling).
     scaler_.reset(sws_getCachedContext(scaler_.release(), f.width, f.height, static_cast<AVPixelFormat>(f.format),
                                        width, height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
@@ -185,7 +201,10 @@ void VideoDecoder::flush()
     avcodec_flush_buffers(codec_.get());
     resetParser();
     av_frame_unref(frame_.get());
-    haveFrame_ = packetWaiting_ = draining_ = false;
+    av_frame_unref(made_.get());
+    shown_ = nullptr;
+    deinterlacer_.reset();
+    packetWaiting_ = draining_ = false;
     inputSize_ = inputUsed_ = 0;
     nextPts_.reset();
 }
@@ -195,6 +214,12 @@ void VideoDecoder::setSkip(VideoSkip skip)
     codec_->skip_frame = skip == VideoSkip::NonIntra      ? AVDISCARD_NONKEY
                          : skip == VideoSkip::NonReference ? AVDISCARD_NONREF
                                                            : AVDISCARD_DEFAULT;
+}
+
+void VideoDecoder::setDeinterlace(Deinterlace mode)
+{
+    deinterlace_ = mode;
+    deinterlacer_.setFieldRate(mode == Deinterlace::Fields);
 }
 
 }  // namespace media

@@ -1,13 +1,15 @@
 #pragma once
 // MPEG-1 and MPEG-2 video: packets of the video stream in, pictures in display order out,
-// converted to 32-bit BGRA straight into the caller's buffer. Holds at most one packet of input
-// and the codec's own reordering delay: nothing queues up inside.
+// interlaced ones deinterlaced (a picture a field, or a frame), converted to 32-bit BGRA straight
+// into the caller's buffer. Holds at most one packet of input, the codec's own reordering delay
+// and the one picture the deinterlacer looks ahead to: nothing queues up inside.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "media/Deinterlacer.h"
 #include "media/Ffmpeg.h"
 #include "media/PictureTimes.h"
 
@@ -51,17 +53,26 @@ public:
     // Forgets all input and pictures: after a jump nothing of the old place comes out.
     void flush();
     void setSkip(VideoSkip skip);
+    // Interlaced pictures: whole pictures made of each field (the default), of each frame, or
+    // shown woven as decoded. A change applies from the next picture decoded.
+    enum class Deinterlace : uint8_t { Fields, Frames, Off };
+    void setDeinterlace(Deinterlace mode);
 
 private:
     bool feed();
     void resetParser();
-    Picture describe() const;
+    Picture describe(const AVFrame& f) const;
+    std::optional<Picture> deinterlaced();
     int64_t duration(int fields) const;  // 90 kHz
 
     CodecContextPtr codec_;
     ParserPtr parser_;
     PacketPtr packet_;
-    FramePtr frame_;
+    FramePtr frame_;  // as decoded
+    FramePtr made_;   // as the deinterlacer made it
+    const AVFrame* shown_ = nullptr;  // the last received picture: one of the two
+    Deinterlacer deinterlacer_;
+    Deinterlace deinterlace_ = Deinterlace::Fields;
     SwsPtr scaler_;
     std::vector<uint8_t> input_;
     size_t inputSize_ = 0, inputUsed_ = 0;
@@ -69,7 +80,6 @@ private:
     bool packetWaiting_ = false;
     bool draining_ = false;
     bool parserDrained_ = false;
-    bool haveFrame_ = false;
     PictureTimes times_;
     std::optional<int64_t> nextPts_;
 };

@@ -26,12 +26,12 @@
 #                detail under grain at 6 Mbit/s, with AC-3 stereo noise at 192 kbit/s; first play
 #                leads straight into it. Made only when named.
 #   interlaced/  30 s of PAL video shot at 50 pictures a second and woven into fields, top
-#                field first: each field carries its own frame number (the source picture's),
-#                so the two fields of a frame differ wherever something moves.
+#                field first, so the two fields of a frame differ wherever something moves; the
+#                marks number the frames.
 #   ntscvideo/   the same in NTSC: 59.94 pictures a second woven into 29.97 frames.
 #   pulldown/    30 s of NTSC film at 23.976 progressive frames, with 3:2 pulldown flags
 #                (repeat first field on every other frame), each frame numbered.
-# Usage: make-discs.sh OUTDIR [DISC...]   (by default every disc but sync600)
+# Usage: make-discs.sh OUTDIR [DISC...]   (by default every disc but sync600 and film)
 # Every title's pictures carry marks a test can read back (tests/media/support/FrameMarks.h):
 # the frame number and a colour naming the title and chapter (in angles/, the cell: palette
 # index 0 the lead-in, 1-3 the angles, 4 the closing cell).
@@ -450,7 +450,9 @@ XML
 
 # Video shot at twice the frame rate, woven into interlaced frames: woven FORMAT W H FIELD_RATE
 woven() {
-  ff -f lavfi -i "testsrc2=size=$2x$3:rate=$4:duration=30,$(marks "$2" "$3" 1 0 0),tinterlace=mode=interleave_top,setfield=tff" \
+  # The marks go on the woven frames: a number that changes every field would stand still in
+  # each field's lines, and any deinterlacer weaves what stands still.
+  ff -f lavfi -i "testsrc2=size=$2x$3:rate=$4:duration=30,tinterlace=mode=interleave_top,setfield=tff,$(marks "$2" "$3" 1 0 0)" \
      -f lavfi -i "sine=frequency=440:duration=30" -target "$1-dvd" -aspect 4:3 -flags +ilme+ildct -top 1 \
      -b:v 5000k -c:a ac3 -ac 2 -b:a 192k video.mpg 2>> coded.log
   motion_disc "$1" video
@@ -487,5 +489,5 @@ build() {
   echo "made $out/$name"
 }
 
-(($#)) || set -- sample chapters300 angles sizes codings stills sync
+(($#)) || set -- sample chapters300 angles sizes codings stills sync interlaced ntscvideo pulldown
 for disc in "$@"; do build "$disc"; done

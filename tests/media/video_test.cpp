@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
+#include <string>
 
 #include "core/Disc.h"
 #include "media/Demux.h"
@@ -25,9 +28,10 @@ using mediatest::vob;
 // Every picture equals ffmpeg's decoding of `file` (which holds `sectors`), written top-down
 // or, with `bottomUp`, through a negative stride.
 std::vector<Picture> expectFfmpegsPictures(const std::filesystem::path& file, std::span<const uint8_t> sectors,
-                                           VideoDecoder& decoder, bool bottomUp = false)
+                                           VideoDecoder& decoder, bool bottomUp = false,
+                                           const std::string& filters = {})
 {
-    OracleFrames oracle(file);
+    OracleFrames oracle(file, filters);
     std::vector<Picture> pictures;
     std::vector<uint8_t> ours, theirs;
     decodeVideo(sectors, decoder, [&](const Picture& picture) {
@@ -72,6 +76,58 @@ TEST(VideoDecoder, WholeTitleEqualsFfmpegWithItsFormatAndTimes)
     EXPECT_EQ(pictures[0].type, PictureType::I);
     EXPECT_GE(std::ranges::count(pictures, PictureType::I, &Picture::type), 20);  // a GOP of 10 at most
     EXPECT_GT(std::ranges::count(pictures, PictureType::B, &Picture::type), 100);
+}
+
+// Interlaced video shot at 50 pictures a second: each field is made a whole picture as
+// FFmpeg's own bwdif makes it, at the field's own time; at frame rate, one picture a frame.
+TEST(VideoDecoder, InterlacedFramesAreDeinterlacedAsFfmpegsBwdifDoes)
+{
+    const auto path = vob("interlaced", "VTS_01_1.VOB");
+    const std::vector<uint8_t> file = readFile(path);
+    const std::span<const uint8_t> twoSeconds(file.data(), std::min<size_t>(file.size(), 640 * 2048));
+    std::filesystem::path part = std::filesystem::temp_directory_path() / "lumadisc-interlaced-part.vob";
+    std::ofstream(part, std::ios::binary).write(reinterpret_cast<const char*>(twoSeconds.data()), twoSeconds.size());
+
+    VideoDecoder fields;
+    const auto shown =
+        expectFfmpegsPictures(part, twoSeconds, fields, false, "bwdif=mode=send_field:parity=auto:deint=interlaced");
+    ASSERT_GT(shown.size(), 40u);
+    for (size_t i = 1; i < shown.size(); ++i) {
+        EXPECT_EQ(shown[i].pts, shown[i - 1].pts + 1800) << "picture " << i;  // a field: 20 ms
+        EXPECT_EQ(shown[i].duration, 1800) << "picture " << i;
+    }
+
+    VideoDecoder frames;
+    frames.setDeinterlace(VideoDecoder::Deinterlace::Frames);
+    const auto framed =
+        expectFfmpegsPictures(part, twoSeconds, frames, false, "bwdif=mode=send_frame:parity=auto:deint=interlaced");
+    EXPECT_EQ(framed.size() * 2, shown.size());
+
+    VideoDecoder woven;
+    woven.setDeinterlace(VideoDecoder::Deinterlace::Off);
+    EXPECT_EQ(expectFfmpegsPictures(part, twoSeconds, woven).size(), framed.size());
+    std::filesystem::remove(part);
+}
+
+// Film at 23.976 frames a second with 3:2 pulldown flags: each frame is shown whole, as coded
+// (never a picture of mixed fields), for three fields and two in turn.
+TEST(VideoDecoder, PulldownFilmShowsItsOwnFramesInTheirCadence)
+{
+    const auto path = vob("pulldown", "VTS_01_1.VOB");
+    const std::vector<uint8_t> file = readFile(path);
+    VideoDecoder decoder;
+    const auto pictures = expectFfmpegsPictures(path, file, decoder);
+    ASSERT_GT(pictures.size(), 700u);  // 30 s
+    int threes = 0, twos = 0;
+    for (size_t i = 1; i < pictures.size(); ++i) {
+        const int64_t fields = (pictures[i - 1].duration * 2 * 30000 + 90000 * 1001 / 2) / (90000 * 1001);
+        threes += fields == 3;
+        twos += fields == 2;
+        // The stream's own times where it has them; a field's length rounds to whole ticks.
+        EXPECT_NEAR(pictures[i].pts, pictures[i - 1].pts + pictures[i - 1].duration, 90) << "picture " << i;
+    }
+    EXPECT_EQ(threes + twos, int(pictures.size()) - 1);
+    EXPECT_LE(std::abs(threes - twos), 1);
 }
 
 std::vector<uint8_t> readSectors(const nav::OpenedDisc& opened, uint32_t first, uint32_t end)

@@ -156,7 +156,7 @@ Figures Measure(const std::vector<Look>& looks, double fieldRate)
             continue;
         }
         if (last >= 0 && number > last + 1) f.skipped += number - last - 1;
-        if (last >= 0 && number <= last) ++f.again;
+        if (last >= 0 && number < last) ++f.again;  // the two fields of a frame carry its number
         last = number;
     }
     return f;

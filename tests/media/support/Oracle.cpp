@@ -3,14 +3,14 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
-#include <string>
 
 namespace mediatest {
 
-OracleFrames::OracleFrames(const std::filesystem::path& file)
+OracleFrames::OracleFrames(const std::filesystem::path& file, const std::string& filters)
 {
     const std::string command = "ffmpeg -nostdin -loglevel fatal -threads 1 -i '" + file.string() +
-                                "' -map 0:v:0 -fps_mode passthrough -f rawvideo -pix_fmt bgra -";
+                                "' -map 0:v:0 " + (filters.empty() ? "" : "-vf " + filters + " ") +
+                                "-fps_mode passthrough -f rawvideo -pix_fmt bgra -";
     pipe_ = popen(command.c_str(), "r");
     if (!pipe_)
         throw std::runtime_error("cannot run " + command);

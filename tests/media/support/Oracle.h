@@ -4,15 +4,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace mediatest {
 
 // The video pictures ffmpeg decodes from a program stream file, one by one as BGRA, every
-// picture the decoder gives (no frame rate conversion).
+// picture the decoder gives (no frame rate conversion), through its video `filters` if any.
 class OracleFrames {
 public:
-    explicit OracleFrames(const std::filesystem::path& file);
+    explicit OracleFrames(const std::filesystem::path& file, const std::string& filters = {});
     ~OracleFrames();
     OracleFrames(const OracleFrames&) = delete;
     OracleFrames& operator=(const OracleFrames&) = delete;
