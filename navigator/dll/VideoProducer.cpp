@@ -87,7 +87,20 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
     idleSince_.reset();
     start = fromTicks(picture_->pts);
     stop = start + (picture_->duration > 0 ? fromTicks(picture_->duration) : frameDuration_);
+    keepUp(start, now);
     return Ready::Sample;
+}
+
+// A machine or renderer too slow for a picture a field shows the pictures it manages late, and
+// stutters; a picture a frame halves the work, and stays for the rest of the playback.
+void VideoProducer::keepUp(REFERENCE_TIME start, REFERENCE_TIME now)
+{
+    constexpr int count = 100, tooMany = 10;
+    if (rate_ != 1.0 || decoder_.deinterlace() != media::VideoDecoder::Deinterlace::Fields) return;
+    late_ += start + frameDuration_ / 2 < now;
+    if (++readied_ < count) return;
+    if (late_ > tooMany) decoder_.setDeinterlace(media::VideoDecoder::Deinterlace::Frames);
+    readied_ = late_ = 0;
 }
 
 // The sound is read as far ahead of the clock as the audio renderer wants it.
@@ -331,6 +344,7 @@ void VideoProducer::forgetPictures()
     drained_ = false;
     line_.restart(rate_ > 1 ? rate_ : 1.0);
     anchors_.clear();
+    readied_ = late_ = 0;
 }
 
 // The VOBU a picture at this place on the line came from.

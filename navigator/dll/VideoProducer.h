@@ -60,6 +60,7 @@ private:
     };
 
     void readAhead(REFERENCE_TIME now);
+    void keepUp(REFERENCE_TIME start, REFERENCE_TIME now);
     bool takeVobu(REFERENCE_TIME now);
     void followSize(long bufferBytes);
     void drawOverlay(std::uint8_t* buffer, std::int64_t pts);
@@ -105,6 +106,9 @@ private:
     bool redraw_ = false;
     bool acting_ = false;  // the picture on its way shows a button in its action colours
     std::optional<REFERENCE_TIME> idleSince_;  // while a still holds or the navigator pauses
+    // Of the pictures readied at normal speed since the last count began, those readied after
+    // their time: where too many are, a picture a frame takes the place of a picture a field.
+    int readied_ = 0, late_ = 0;
 };
 
 }  // namespace lumanav

@@ -57,6 +57,7 @@ public:
     // shown woven as decoded. A change applies from the next picture decoded.
     enum class Deinterlace : uint8_t { Fields, Frames, Off };
     void setDeinterlace(Deinterlace mode);
+    Deinterlace deinterlace() const { return deinterlace_; }
 
 private:
     bool feed();
