@@ -92,15 +92,18 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
 }
 
 // A machine or renderer too slow for a picture a field shows the pictures it manages late, and
-// stutters; a picture a frame halves the work, and stays for the rest of the playback.
+// stutters; a picture a frame halves the work, and stays for the rest of the playback. A new place
+// starts with pictures late while reading catches up: those do not count.
 void VideoProducer::keepUp(REFERENCE_TIME start, REFERENCE_TIME now)
 {
-    constexpr int count = 100, tooMany = 10;
+    constexpr int settling = 50, count = 250, tooMany = count / 4;
     if (rate_ != 1.0 || decoder_.deinterlace() != media::VideoDecoder::Deinterlace::Fields) return;
+    if (++readied_ <= settling) return;
     late_ += start + frameDuration_ / 2 < now;
-    if (++readied_ < count) return;
+    if (readied_ < settling + count) return;
     if (late_ > tooMany) decoder_.setDeinterlace(media::VideoDecoder::Deinterlace::Frames);
-    readied_ = late_ = 0;
+    readied_ = settling;
+    late_ = 0;
 }
 
 // The sound is read as far ahead of the clock as the audio renderer wants it.
