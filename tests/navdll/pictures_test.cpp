@@ -196,6 +196,42 @@ TEST_F(Pictures, TheTimeToldIsThatOfThePictureShownAndTimeSearchesLandWhereTheyS
     EXPECT_LT(worst, 0.2);
 }
 
+// Title 1 from a drive at single speed with a scratch of some 1.6 s twelve seconds in
+// (slow-drive-tests.sh presents it): only the scratch's own time is skipped, the title plays on
+// and the picture keeps to the time told.
+class ScratchedPictures : public Pictures {
+protected:
+    void SetUp() override
+    {
+        if (slowDrive().empty()) GTEST_SKIP() << "needs the drive slow-drive-tests.sh presents";
+        Pictures::SetUp();
+    }
+    std::wstring discPath() const override { return slowDrive(); }
+};
+
+TEST_F(ScratchedPictures, PlaybackStepsOverTheScratchAndThePictureKeepsToTheTime)
+{
+    playTitleOneTo(8);
+    int last = 8, longestStep = 0;
+    ULONGLONG stood = 0;
+    for (ULONGLONG since = GetTickCount64(); last < 18;) {
+        ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [&](const GraphEvent& event) { return secondsOf(event) != last; }))
+            << "the time stood at " << last << " s";
+        const int now = secondsOf(playback->seen.back());
+        ASSERT_GT(now, last) << "the time went back";
+        longestStep = std::max(longestStep, now - last);
+        stood = std::max(stood, GetTickCount64() - since);
+        since = GetTickCount64();
+        last = now;
+    }
+    std::printf("the told time stepped %d s at most, after standing %.1f s at most\n", longestStep, stood / 1000.0);
+    EXPECT_LE(longestStep, 3) << "more than the scratch was skipped";
+    EXPECT_LT(worstDisagreement(8), 0.2);
+    const Moment after = moment();
+    ASSERT_TRUE(after.marks);
+    EXPECT_GT(after.marks->frame / framesPerSecond, 17.0);
+}
+
 TEST_F(Pictures, ASubtitleShowsOverThePictureAndStaysWhenTheSpeedChanges)
 {
     playTitleOneTo(1);
