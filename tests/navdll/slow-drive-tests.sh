@@ -15,3 +15,5 @@ first=$(( sectors * 12 / 32 ))
   -- wine "$exe" --gtest_brief=1 --gtest_filter='ScratchedPictures.*'
 "$drive" s "$sample" --bad=VIDEO_TS.IFO:0-0 --bad=VTS_01_0.IFO:0-0 -- wine "$exe" --gtest_brief=1 --gtest_filter='UnreadableIfo.*'
 "$drive" s "$sample" --bad=VIDEO_TS.IFO:0-0 --bad=VIDEO_TS.BUP:0-0 -- wine "$exe" --gtest_brief=1 --gtest_filter='UnreadableIfoAndBackup.*'
+"$drive" s "$sample" --spin-up-ms=3000 --idle-ms=2000 --seek-ms=150 --rate=1385000 \
+  -- wine "$exe" --gtest_brief=1 --gtest_filter='SpinningUpDrive.*'
