@@ -47,12 +47,15 @@ bool ReadAhead::read(unsigned titleSet, VobSet set, std::uint32_t sector, std::s
         failed_.clear();
     }
     if (otherSet || sector < first_ || sector > ahead()) {
-        // A jump: reading starts over from here, with no more than asked for first.
+        // A jump: reading starts over from here with no more than asked for, and goes on only
+        // once the cursor reads on from there; a seek hops through single sectors.
         ++moves_;
         first_ = sector;
         asked_ = count;
+        streaming_ = false;
         buffer_.clear();
     } else {
+        streaming_ = true;
         // The cursor has moved on: room for more ahead.
         buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(sector - first_) * SectorBytes);
         first_ = sector;
@@ -70,7 +73,9 @@ void ReadAhead::run()
     std::vector<std::uint8_t> chunk;
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || (placed_ && ahead() < total_ && buffer_.size() < bound_); });
+        changed_.wait(lock, [&] {
+            return stopping_ || (placed_ && (streaming_ || buffer_.empty()) && ahead() < total_ && buffer_.size() < bound_);
+        });
         if (stopping_) return;
         const unsigned titleSet = titleSet_, moves = moves_;
         const VobSet set = set_;

@@ -53,6 +53,7 @@ private:
     std::uint32_t total_ = 0;
     std::uint32_t first_ = 0;
     std::uint32_t asked_ = 1;
+    bool streaming_ = false;  // the cursor reads on: so does the thread
     std::vector<std::uint8_t> buffer_;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> failed_;  // first and count, in this set
     std::thread thread_;
