@@ -7,6 +7,7 @@ packages=(
   googletest libbenchmark-dev clang libclang-rt-14-dev
   ffmpeg dvdauthor libdvdread-dev libdvdnav-dev lsdvd fonts-dejavu-core genisoimage dvd-slideshow mjpegtools mpv
   nsis zip unzip
+  fuse3 libfuse3-dev
   nasm dpkg-dev pkg-config libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
 )
 missing=()

@@ -6,6 +6,7 @@
 #include "core/Disc.h"
 #include "core/Language.h"
 #include "core/Playback.h"
+#include "core/ReadAhead.h"
 
 namespace nav {
 namespace {
@@ -49,7 +50,7 @@ AudioCoding codingOf(AudioFormat format)
 
 }  // namespace
 
-OpenResult Navigator::open(const std::string& path)
+OpenResult Navigator::open(const std::string& path, std::size_t readAhead)
 {
     Result<OpenedDisc> opened = openDisc(path);
     if (!opened) return {nullptr, opened.error()};
@@ -58,6 +59,14 @@ OpenResult Navigator::open(const std::string& path)
                               std::span<std::uint8_t> out) {
         return volume->readSectors(titleSet, set, sector, out);
     };
+    if (readAhead) {
+        auto ahead = std::make_shared<ReadAhead>(
+            std::move(reader), [volume](unsigned titleSet, VobSet set) { return volume->sectorCount(titleSet, set); },
+            readAhead);
+        reader = [ahead](unsigned titleSet, VobSet set, std::uint32_t sector, std::span<std::uint8_t> out) {
+            return ahead->read(titleSet, set, sector, out);
+        };
+    }
     return {create(std::move(opened->disc), std::move(reader)), {}};
 }
 

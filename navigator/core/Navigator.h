@@ -193,7 +193,8 @@ struct OpenResult {
 class Navigator {
 public:
     // path: a folder holding VIDEO_TS, the VIDEO_TS folder, any file inside it, or a disc image.
-    static OpenResult open(const std::string& path);
+    // With `readAhead` bytes, the VOBs are read that far ahead on a thread of their own.
+    static OpenResult open(const std::string& path, std::size_t readAhead = 0);
     // Over structures already decoded; the reader supplies the NAV packs that hold the buttons.
     static std::unique_ptr<Navigator> create(Disc disc, SectorReader reader);
     ~Navigator();

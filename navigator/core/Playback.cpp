@@ -203,6 +203,7 @@ void Playback::stopHere()
     presented_.reset();
     pictured_ = false;
     next_.reset();
+    passed_.reset();
     leaveStill();
     pgc_.reset();
     cell_ = 0;
@@ -305,8 +306,10 @@ std::optional<Vobu> Playback::readVobu()
     const VobuReader sectors = vobuReader();
     while (next_) {
         auto found = sectors.findNavPack(*next_, c.lastSector);
+        if (!found) found = navPackPastDamage(sectors);
         if (!found) break;
         auto& [at, pack] = *found;
+        passed_.emplace(at, pack.search);
         next_ = followingVobu(at, pack, c);
         std::uint32_t count = std::min({pack.search.lastSector, c.lastSector - at, MaxVobuSectors - 1}) + 1;
         Vobu vobu;
@@ -333,6 +336,22 @@ std::optional<Vobu> Playback::readVobu()
         return vobu;
     }
     next_.reset();
+    return std::nullopt;
+}
+
+// A VOBU whose NAV pack cannot be read: rather than scanning on sector by sector, each read
+// paying the drive's retries, the cursor tries the VOBUs the last pack read points to, nearest
+// first, until one reads; a scratch costs a handful of failed reads and skips only its own time.
+std::optional<std::pair<std::uint32_t, NavPack>> Playback::navPackPastDamage(const VobuReader& sectors) const
+{
+    if (!passed_) return std::nullopt;
+    const CellPlayback& c = pgc_->cells[cell_ - 1];
+    const auto& [from, search] = *passed_;
+    for (auto step = search.forward.rbegin(); step != search.forward.rend(); ++step) {
+        const std::uint64_t at = std::uint64_t{from} + *step;
+        if (!*step || at <= *next_ || at > c.lastSector) continue;
+        if (auto found = sectors.findNavPack(static_cast<std::uint32_t>(at), c.lastSector)) return found;
+    }
     return std::nullopt;
 }
 
@@ -642,6 +661,7 @@ Link Playback::enterCell(int cell, double offset)
     loadNavPack();
     const CellPlayback& c = pgc_->cells[cell - 1];
     next_ = offset > 0 ? vobuReader().seek(c, offset) : c.firstSector;
+    passed_.reset();
     Timeline tl = timeline();
     reportChapter(offset == 0 && tl.programEntry(tl.program(cell)) == cell);
     if (navPack_.forcedActivate) {

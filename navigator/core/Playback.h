@@ -148,6 +148,7 @@ private:
     VobuReader vobuReader() const;
     std::optional<Vobu> readOn();
     std::optional<Vobu> readVobu();
+    std::optional<std::pair<std::uint32_t, NavPack>> navPackPastDamage(const VobuReader& sectors) const;
     void loadNavPack();
     void takeNavPack(NavPack pack);
     void stopHere();
@@ -183,6 +184,8 @@ private:
     int cell_ = 0;
     double offset_ = 0;     // seconds into the cell
     std::optional<std::uint32_t> next_;  // the cursor: the cell's next VOBU, none at its end
+    // The last NAV pack read in the cell and where: its search pointers lead past damage.
+    std::optional<std::pair<std::uint32_t, VobuSearch>> passed_;
     unsigned generation_ = 0;
     bool reading_ = false;  // the cursor moves on by itself: no jump
     std::optional<double> presented_;

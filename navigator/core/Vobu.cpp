@@ -16,7 +16,7 @@ double secondsOf(const NavPack& pack) { return pack.cellTime.totalSeconds(); }
 
 std::optional<NavPack> VobuReader::navPack(std::uint32_t sector) const
 {
-    // On the stack: a resync after damage asks for up to MaxResync sectors in a row.
+    // On the stack: a seek reads dozens of these.
     std::array<std::uint8_t, SectorBytes> bytes;
     if (!read(sector, bytes)) return std::nullopt;
     return parseNavPack(bytes, wide_);
@@ -25,8 +25,11 @@ std::optional<NavPack> VobuReader::navPack(std::uint32_t sector) const
 std::optional<std::pair<std::uint32_t, NavPack>> VobuReader::findNavPack(
     std::uint32_t sector, std::uint32_t last) const
 {
+    std::array<std::uint8_t, SectorBytes> bytes;
     for (std::uint32_t n = 0; n < MaxResync && sector <= last; ++n, ++sector) {
-        if (std::optional<NavPack> pack = navPack(sector)) return std::pair{sector, std::move(*pack)};
+        // An unreadable sector ends the scan: on a drive each read of a scratch takes seconds.
+        if (!read(sector, bytes)) break;
+        if (std::optional<NavPack> pack = parseNavPack(bytes, wide_)) return std::pair{sector, std::move(*pack)};
     }
     return std::nullopt;
 }

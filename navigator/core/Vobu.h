@@ -43,7 +43,7 @@ public:
 
     std::optional<NavPack> navPack(std::uint32_t sector) const;
     // The first NAV pack from `sector` on, up to `last`, and where it is: the way past
-    // damaged sectors.
+    // damaged sectors that read. Nothing once a sector cannot be read.
     std::optional<std::pair<std::uint32_t, NavPack>> findNavPack(
         std::uint32_t sector, std::uint32_t last) const;
     bool read(std::uint32_t sector, std::span<std::uint8_t> out) const;

@@ -111,10 +111,16 @@ std::vector<Volume::FileInfo> Volume::files() const
     return listing;
 }
 
-bool Volume::read(const File& file, uint64_t offset, std::span<uint8_t> out)
+bool Volume::read(const File& file, uint64_t offset, std::span<uint8_t> out) const
 {
     if (offset > file.size || out.size() > file.size - offset) return false;
-    std::ifstream in(file.path, std::ios::binary);
+    std::lock_guard lock(open_->mutex);
+    std::ifstream& in = open_->stream;
+    if (open_->path != file.path || !in.is_open()) {
+        in = std::ifstream(file.path, std::ios::binary);
+        open_->path = file.path;
+    }
+    in.clear();  // after a failed read
     size_t done = 0;
     for (const Extent& e : file.extents) {
         if (done == out.size()) break;

@@ -3,7 +3,10 @@
 // their names, in a folder (or a drive's root) or inside a disc image.
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -49,10 +52,19 @@ private:
         uint64_t size = 0;
     };
     std::vector<const File*> vobFiles(unsigned titleSet, VobSet set) const;
-    static bool read(const File& file, uint64_t offset, std::span<uint8_t> out);
+    bool read(const File& file, uint64_t offset, std::span<uint8_t> out) const;
+
+    // The file read last stays open: on a drive every opening costs a look at the file, and
+    // with it a seek away from where playback reads.
+    struct OpenFile {
+        std::mutex mutex;
+        std::filesystem::path path;
+        std::ifstream stream;
+    };
 
     std::filesystem::path location_;
     std::map<std::string, File> files_; // by upper-case name
+    std::shared_ptr<OpenFile> open_ = std::make_shared<OpenFile>();
 };
 
 // Converts between UTF-8 text and paths the same way on every platform.

@@ -17,6 +17,9 @@ namespace {
 const wchar_t videoPinName[] = L"Video";
 const wchar_t audioPinName[] = L"Audio";
 constexpr size_t keptCommands = 64;
+// Read ahead of playback: at the highest rate a disc may carry (10 Mbit/s) some 6 s, enough to
+// ride out a spin-up or the retries of a scratch; at single speed the drive refills it in 6 s.
+constexpr size_t readAheadBytes = size_t{8} << 20;
 
 // The frame layout of a connected video pin.
 struct FrameFormat {
@@ -76,7 +79,7 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
     if (streaming()) return VFW_E_DVD_INVALIDDOMAIN;
     const std::wstring location = volumeLocation(path);
     if (location.empty()) return VFW_E_DVD_INVALID_DISC;
-    nav::OpenResult opened = nav::Navigator::open(toUtf8(path));
+    nav::OpenResult opened = nav::Navigator::open(toUtf8(path), readAheadBytes);
     if (!opened.navigator) return VFW_E_DVD_INVALID_DISC;
     const nav::VideoInfo video = opened.navigator->videoAttributes();
     // Pins already connected keep their format; frames are then drawn at that size.

@@ -35,6 +35,12 @@ std::wstring disc(const wchar_t* name)
     return folder.empty() ? folder : folder + L"\\" + name;
 }
 
+std::wstring slowDrive()
+{
+    const std::wstring drive = environment(L"LUMANAV_SLOW_DRIVE");
+    return drive.empty() ? drive : drive + L"\\";
+}
+
 std::wstring shotsFolder() { return environment(L"LUMANAV_SHOTS"); }
 
 NavigatorDll& NavigatorDll::instance()

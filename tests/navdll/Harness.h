@@ -21,6 +21,8 @@ namespace navtest {
 // A disc made by the test disc script, e.g. disc(L"sample"): its folder holding VIDEO_TS;
 // empty when the environment does not name the discs' folder.
 std::wstring disc(const wchar_t* name);
+// The root of the drive tests/drive/slow-drive.sh presents (e.g. L"S:\\"); empty without one.
+std::wstring slowDrive();
 // How long the sync tests play: what tools/sync-bench.sh sets in LUMANAV_SYNC_SECONDS, 8 otherwise.
 int syncSeconds();
 // The folder screenshots go to; empty when not named.

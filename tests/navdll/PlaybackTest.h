@@ -18,10 +18,10 @@ protected:
     {
         ASSERT_TRUE(NavigatorDll::instance().loaded());
         ASSERT_TRUE(classes.active());
-        ASSERT_FALSE(disc(discName).empty());
+        ASSERT_FALSE(discPath().empty());
         playback = std::make_unique<DvdPlayback>();
         ASSERT_TRUE(playback->ready());
-        ASSERT_EQ(S_OK, playback->render(disc(discName)));
+        ASSERT_EQ(S_OK, playback->render(discPath()));
         playback->embedVideo();
         dvd = playback->dvd();
         info = playback->info();
@@ -52,6 +52,8 @@ protected:
         ASSERT_EQ(S_OK, dvd->PlayTitle(1, DVD_CMD_FLAG_None, nullptr));
         ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [&](const GraphEvent& event) { return secondsOf(event) >= seconds; }));
     }
+
+    virtual std::wstring discPath() const { return disc(discName); }
 
     const wchar_t* discName = L"sample";
     ClassRegistration classes;

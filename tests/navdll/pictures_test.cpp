@@ -196,6 +196,48 @@ TEST_F(Pictures, TheTimeToldIsThatOfThePictureShownAndTimeSearchesLandWhereTheyS
     EXPECT_LT(worst, 0.2);
 }
 
+// Title 1 from a drive at single speed with a scratch of some 1.6 s twelve seconds in
+// (slow-drive-tests.sh presents it): only the scratch's own time is skipped, the title plays on
+// and the picture keeps to the time told.
+class ScratchedPictures : public Pictures {
+protected:
+    void SetUp() override
+    {
+        if (slowDrive().empty()) GTEST_SKIP() << "needs the drive slow-drive-tests.sh presents";
+        Pictures::SetUp();
+    }
+    std::wstring discPath() const override { return slowDrive(); }
+};
+
+TEST_F(ScratchedPictures, PlaybackStepsOverTheScratchAndThePictureKeepsToTheTime)
+{
+    playTitleOneTo(8);
+    // The time told, asked as the player's window asks it, over the scratch.
+    double last = 8, longestStep = 0;
+    ULONGLONG stood = 0, longestQuery = 0;
+    for (ULONGLONG since = GetTickCount64(), start = since; last < 18;) {
+        ASSERT_LT(GetTickCount64() - start, 60000u) << "the time stood at " << last << " s";
+        pumpMessages(20);
+        const ULONGLONG asked = GetTickCount64();
+        const Moment m = moment();
+        longestQuery = std::max(longestQuery, GetTickCount64() - asked);
+        if (m.told == last) continue;
+        ASSERT_GT(m.told, last) << "the time went back";
+        longestStep = std::max(longestStep, m.told - last);
+        stood = std::max(stood, GetTickCount64() - since);
+        since = GetTickCount64();
+        last = m.told;
+    }
+    std::printf("over the scratch the time told stepped %.2f s at most, stood %.1f s at most; "
+                "a look at the picture and the location took %llu ms at most\n",
+                longestStep, stood / 1000.0, longestQuery);
+    EXPECT_LE(longestStep, 2.8) << "more than the scratch and the VOBUs it cuts into was skipped";
+    EXPECT_LT(worstDisagreement(8), 0.2);
+    const Moment after = moment();
+    ASSERT_TRUE(after.marks);
+    EXPECT_GT(after.marks->frame / framesPerSecond, 17.0);
+}
+
 TEST_F(Pictures, ASubtitleShowsOverThePictureAndStaysWhenTheSpeedChanges)
 {
     playTitleOneTo(1);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/Disc.h"
 #include "core/Vobu.h"
 #include "support/DiscWriter.h"
 #include "support/NavPackWriter.h"
@@ -254,6 +255,36 @@ TEST(Cursor, DamagedSectorsAreSkippedAndAMissingFileEndsTheTitle)
         EXPECT_TRUE(readTitle(*n).times.empty());
         EXPECT_NE(n->domain(), Domain::Title);
     }
+}
+
+// A scratch as a drive has it: its sectors fail to read, each failure after seconds of retries.
+TEST(Cursor, AnUnreadableRunIsSkippedWithinItsOwnTimeAfterAFewFailedReads)
+{
+    Result<OpenedDisc> opened = openDisc(utf8FromPath(navtest::testDiscs() / "sample"));
+    ASSERT_TRUE(opened);
+    auto volume = std::make_shared<Volume>(std::move(opened->volume));
+    const std::uint32_t first = volume->sectorCount(1, VobSet::Title) / 3;
+    const std::uint32_t last = first + volume->sectorCount(1, VobSet::Title) / 20;  // some 1.6 s
+    int failed = 0;
+    auto n = Navigator::create(std::move(opened->disc),
+        [&](unsigned titleSet, VobSet set, std::uint32_t sector, std::span<std::uint8_t> out) {
+            if (titleSet == 1 && set == VobSet::Title && sector <= last && sector + out.size() / SectorBytes > first) {
+                ++failed;
+                return false;
+            }
+            return volume->readSectors(titleSet, set, sector, out);
+        });
+    n->start();
+    ASSERT_EQ(n->playTitle(1), Status::Ok);
+    Reading r = readTitle(*n);
+    EXPECT_TRUE(std::is_sorted(r.times.begin(), r.times.end()));
+    EXPECT_GT(r.times.back(), 31.0);
+    double gap = 0;
+    for (std::size_t i = 1; i < r.times.size(); ++i) gap = std::max(gap, r.times[i] - r.times[i - 1]);
+    EXPECT_GT(gap, 1.6);
+    EXPECT_LT(gap, 3.0);  // the scratch and the VOBUs it cuts into, no more
+    EXPECT_GE(failed, 1);
+    EXPECT_LE(failed, 6);
 }
 
 TEST(Cursor, ScrambledPacksAreTold)
