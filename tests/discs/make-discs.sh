@@ -424,20 +424,7 @@ XML
 author_sync() { sync_of 30; }
 author_sync600() { sync_of 600; }
 
-author_film() {
-  ff -f lavfi -i "testsrc2=size=720x576:rate=25:duration=60,noise=alls=12:allf=t,$(marks 720 576 1 0 0)" \
-     -f lavfi -i "anoisesrc=color=pink:amplitude=0.2:sample_rate=48000:duration=60" \
-     -target pal-dvd -aspect 4:3 -b:v 6000k -c:a ac3 -ac 2 -b:a 192k film.mpg 2>> coded.log
-  cat > dvd.xml <<'XML'
-<dvdauthor dest="dvd">
- <vmgm><fpc>jump title 1;</fpc><menus><video format="pal"/></menus></vmgm>
- <titleset><titles><video format="pal" aspect="4:3"/><audio lang="en"/><pgc><vob file="film.mpg"/></pgc></titles></titleset>
-</dvdauthor>
-XML
-  dvdauthor -x dvd.xml > dvdauthor.log 2>&1
-}
-
-# One title of 30 s of moving detail with AC-3 stereo, from FILE.mpg: motion_disc FORMAT FILE
+# A disc whose first play leads straight into its one title, FILE.mpg: motion_disc FORMAT FILE
 motion_disc() {
   cat > dvd.xml <<XML
 <dvdauthor dest="dvd">
@@ -446,6 +433,13 @@ motion_disc() {
 </dvdauthor>
 XML
   dvdauthor -x dvd.xml > dvdauthor.log 2>&1
+}
+
+author_film() {
+  ff -f lavfi -i "testsrc2=size=720x576:rate=25:duration=60,noise=alls=12:allf=t,$(marks 720 576 1 0 0)" \
+     -f lavfi -i "anoisesrc=color=pink:amplitude=0.2:sample_rate=48000:duration=60" \
+     -target pal-dvd -aspect 4:3 -b:v 6000k -c:a ac3 -ac 2 -b:a 192k film.mpg 2>> coded.log
+  motion_disc pal film
 }
 
 # Video shot at twice the frame rate, woven into interlaced frames: woven FORMAT W H FIELD_RATE
