@@ -41,6 +41,7 @@ void TMainForm::PlayButtonClick()
 
 void TMainForm::PlayDVD(const std::wstring& path)
 {
+    Seeking = false; // whatever press was under way has ended
     PreviewForm->Show();
     if (FilterGraph.Active()) {
         FilterGraph.PlayGraph();
