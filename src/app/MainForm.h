@@ -167,6 +167,8 @@ private:
     // The navigator's command interface; "Interface not supported" while idle.
     ComPtr<IDvdControl2> Navigator();
     void ShowPlayError(const std::wstring& message);
+    // The VIDEO_TS folder of a volume whose navigation has reached its end; empty otherwise.
+    std::wstring EndedVolume();
     // Title, chapter and time back to what they show before any title plays.
     void ClearTitleDisplay();
     // The picture's size and shape from the navigator's video attributes.

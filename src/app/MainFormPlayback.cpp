@@ -32,7 +32,13 @@ void TMainForm::PlayButtonClick()
 {
     ToolBar.SetFocus();
     if (FilterGraph.Active()) {
-        PlayDVD({});
+        // Where the disc's navigation has ended nothing plays forwards: Play starts it afresh.
+        const std::wstring ended = EndedVolume();
+        if (!ended.empty()) {
+            FilterGraph.ClearGraph();
+            FilterGraph.SetActive(false);
+        }
+        PlayDVD(ended);
         return;
     }
     const std::wstring drive = DrivePrefix(SettingsForm->DefaultDVDDriveComboBox.Text());
@@ -70,6 +76,19 @@ void TMainForm::PlayDVD(const std::wstring& path)
         ShowPlayError(message);
     // The component stays active with an emptied graph: Play now resumes, Stop ends it.
     FilterGraph.ClearGraph();
+}
+
+std::wstring TMainForm::EndedVolume()
+{
+    const ComPtr<IDvdInfo2> info = FilterGraph.Query<IDvdInfo2>();
+    DVD_DOMAIN domain = DVD_DOMAIN_FirstPlay;
+    if (!info || FAILED(info->GetCurrentDomain(&domain)) || domain != DVD_DOMAIN_Stop)
+        return {};
+    wchar_t folder[MAX_PATH] = {};
+    ULONG length = 0;
+    if (FAILED(info->GetDVDDirectory(folder, MAX_PATH, &length)))
+        return {};
+    return folder;
 }
 
 void TMainForm::ShowPlayError(const std::wstring& message)

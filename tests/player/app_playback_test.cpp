@@ -54,14 +54,28 @@ TEST_F(Playback, PlayWhileActiveResumesAtNormalSpeedWhateverTheDefaultDrive)
     MainForm->PlayButtonClick();
 
     EXPECT_EQ(dvd.Count("RenderDvdVideoVolume(E:\\VIDEO_TS\\VIDEO_TS.IFO,1)"), 0);
-    // PlayForwards, then the slider's move to normal speed plays forwards once more, then
-    // the refresh, whose first query is the video attributes.
+    // Whether the disc's navigation has ended; PlayForwards, then the slider's move to normal
+    // speed plays forwards once more, then the refresh, whose first query is the video attributes.
     const auto calls = LogFrom(mark);
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 3),
-                ElementsAre("PlayForwards(1.0)", "PlayForwards(1.0)", "GetCurrentVideoAttributes"));
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 4),
+                ElementsAre("GetCurrentDomain", "PlayForwards(1.0)", "PlayForwards(1.0)", "GetCurrentVideoAttributes"));
     EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 5);
     EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed: 1 x");
+}
+
+TEST_F(Playback, PlayWhereTheDiscsNavigationHasEndedStartsTheSameVolumeAfresh)
+{
+    StartPlayback();
+    dvd.script.directory = L"E:\\VIDEO_TS";
+    MainForm->PlayButtonClick();  // still playing: a resume
+    EXPECT_EQ(CallsNamed("RenderDvdVideoVolume"), 1);
+
+    dvd.script.domain = DVD_DOMAIN_Stop;
+    MainForm->PlayButtonClick();
+    EXPECT_TRUE(dvd.Called("RenderDvdVideoVolume(E:\\VIDEO_TS,1)"));
+    EXPECT_TRUE(MainForm->FilterGraph.Active());
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(Playback, ResumeSizesTheVideoWindowToThePicture)
