@@ -63,6 +63,7 @@ void TMainForm::PlayDVD(const std::wstring& path)
     FilterGraph.SetActive(true);
     AM_DVD_RENDERSTATUS status{};
     const HRESULT result = FilterGraph.RenderDVD(status, path, AM_DVD_HWDEC_PREFER);
+    ShowVolume(result == S_OK ? VolumeFolder() : std::wstring());
     if (result == S_OK) {
         FilterGraph.PlayGraph();
         // The graph starts at the platform's level: make it the one the slider shows.
@@ -78,17 +79,39 @@ void TMainForm::PlayDVD(const std::wstring& path)
     FilterGraph.ClearGraph();
 }
 
+std::wstring TMainForm::VolumeFolder()
+{
+    const ComPtr<IDvdInfo2> info = FilterGraph.Query<IDvdInfo2>();
+    wchar_t folder[MAX_PATH] = {};
+    ULONG length = 0;
+    if (!info || FAILED(info->GetDVDDirectory(folder, MAX_PATH, &length)))
+        return {};
+    return folder;
+}
+
 std::wstring TMainForm::EndedVolume()
 {
     const ComPtr<IDvdInfo2> info = FilterGraph.Query<IDvdInfo2>();
     DVD_DOMAIN domain = DVD_DOMAIN_FirstPlay;
     if (!info || FAILED(info->GetCurrentDomain(&domain)) || domain != DVD_DOMAIN_Stop)
         return {};
-    wchar_t folder[MAX_PATH] = {};
-    ULONG length = 0;
-    if (FAILED(info->GetDVDDirectory(folder, MAX_PATH, &length)))
-        return {};
-    return folder;
+    return VolumeFolder();
+}
+
+// The caption and the Play list's check mark name the volume the navigator opened, whoever
+// chose it: a drive by its entry, any other folder by its path; no folder, nothing plays.
+void TMainForm::ShowVolume(const std::wstring& folder)
+{
+    ui::MenuItem& drives = DrivesMenu.Items();
+    ui::MenuItem* drive = DrivePrefix(folder).empty()
+                              ? nullptr
+                              : drives.Find(std::wstring(1, static_cast<wchar_t>(std::towupper(folder[0]))));
+    for (int i = 0; i < drives.Count(); ++i)
+        drives.Item(i).SetChecked(&drives.Item(i) == drive);
+    if (drive)
+        SetCaption(L"Lumadisc  " + drive->Caption);
+    else
+        SetCaption(folder.empty() ? L"Lumadisc" : L"Lumadisc  " + folder);
 }
 
 void TMainForm::ShowPlayError(const std::wstring& message)

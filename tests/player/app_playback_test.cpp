@@ -28,8 +28,9 @@ TEST_F(Playback, PlayWithoutDefaultDriveLetsTheNavigatorChooseAndStartsTimeEvent
     EXPECT_TRUE(dvd.Called("RenderDvdVideoVolume(null,1)"));
     const auto& log = dvd.Log();
     const auto render = std::find(log.begin(), log.end(), "RenderDvdVideoVolume(null,1)");
-    ASSERT_GE(log.end() - render, 3);
-    EXPECT_THAT(std::vector<std::string>(render + 1, render + 3), ElementsAre("SetOption(2,0)", "SetOption(3,1)"));
+    ASSERT_GE(log.end() - render, 4);
+    EXPECT_THAT(std::vector<std::string>(render + 1, render + 4),
+                ElementsAre("GetDVDDirectory", "SetOption(2,0)", "SetOption(3,1)"));
     EXPECT_THAT(dvd.script.navigatorFilter.log, ::testing::Contains("Run"));
     EXPECT_TRUE(dialogs.boxes.empty());
 }
