@@ -52,7 +52,7 @@ public:
         };
         const std::vector<Action> actions = {
             {"Play", 6, [&] { bar_.Press(tbPlay); paused_ = stopped_ = false; }},
-            {"Pause", 3, [&] { bar_.Press(tbPause); paused_ = !stopped_; }},
+            {"Pause", 2, [&] { bar_.Press(tbPause); paused_ = !stopped_; }},
             {"Stop", 1, [&] { bar_.Press(tbStop); stopped_ = true; }},
             {"previous chapter", 4, [&] { bar_.Press(tbPrevChapter); }},
             {"next chapter", 4, [&] { bar_.Press(tbNextChapter); }},
@@ -69,7 +69,7 @@ public:
             {"volume slider", 2, [&] { StepSlider(bar_.VolumeSlider(), Chance(2)); }},
             {"Mute", 2, [&] { bar_.Press(tbMute); }},
             {"wheel", 2, [&] { Wheel(); }},
-            {"click on the picture", 4, [&] { ClickPicture(); }},
+            {"click on the picture", 6, [&] { ClickPicture(); }},
             {"arrow key", 4, [&] { PressKey(static_cast<WORD>(VK_LEFT + Below(4))); }},
             {"Enter", 3, [&] { PressKey(VK_RETURN); }},
             {"space on the picture", 2, [&] { SpaceOnPicture(); }},
@@ -176,11 +176,11 @@ private:
         Sleep(100);
     }
 
-    // Half the clicks land on where the sample disc's menus have their two buttons.
+    // Most clicks land on where the sample disc's menus have their two buttons.
     void ClickPicture()
     {
         if (!Picture()) return;
-        Click(Chance(2) ? OnPicture() : PicturePoint(Picture(), 200 + Below(320), Chance(2) ? 230 : 350));
+        Click(Chance(4) ? OnPicture() : PicturePoint(Picture(), 200 + Below(320), Chance(2) ? 230 : 350));
     }
 
     // The space bar pauses or resumes, whichever the stream is not doing: no longer known.
