@@ -96,6 +96,7 @@ public:
     void StopButtonClick();
     void OpenButtonClick();
     void FullScreenButtonClick();
+    void FilterGraphUserAbort();
     void RootMenuButtonClick();
     void TitleMenuButtonClick();
     void InfoButtonClick();

@@ -167,7 +167,20 @@ void TMainForm::FullScreenButtonClick()
     const bool on = !video.FullScreen();
     video.SetFullScreen(on);
     PreviewForm->MouseCursorTimer.SetEnabled(on);
+    // The pointer hidden over the full-screen picture shows again over the windowed one.
+    if (!on)
+        video.SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     FullScreenButton.SetDown(video.FullScreen());
+}
+
+// The renderer's own window was closed (Alt+F4 on the full-screen picture): it has hidden
+// itself, and rather than a black screen the user gets the windowed picture back.
+void TMainForm::FilterGraphUserAbort()
+{
+    TVideoWindow& video = PreviewForm->VideoWindow;
+    if (video.FullScreen())
+        FullScreenButtonClick();
+    video.SetVisible(true);
 }
 
 void TMainForm::RootMenuButtonClick()

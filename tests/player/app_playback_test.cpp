@@ -268,6 +268,19 @@ TEST_F(Playback, FullScreenToggleFollowsTheVideoControlAndTheCursorTimer)
     EXPECT_FALSE(MainForm->FullScreenButton.Down());
 }
 
+TEST_F(Playback, ClosingTheFullScreenPicturesWindowBringsBackTheWindowedPicture)
+{
+    StartPlayback();
+    MainForm->FullScreenButtonClick();
+    PreviewForm->VideoWindow.SetVisible(false);  // as the renderer's window hides on its close
+    Deliver(EC_USERABORT, 0, 0);
+    EXPECT_FALSE(PreviewForm->VideoWindow.FullScreen());
+    EXPECT_FALSE(MainForm->FullScreenButton.Down());
+    EXPECT_FALSE(PreviewForm->MouseCursorTimer.Enabled());
+    EXPECT_TRUE(PreviewForm->VideoWindow.Visible());
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
 TEST_F(Playback, InformationAndSettingsShowModelessly)
 {
     MainForm->InfoButtonClick();
