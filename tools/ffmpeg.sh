@@ -2,6 +2,8 @@
 # Cross-builds the minimal static LGPL FFmpeg the navigator decodes with, from Debian's source
 # package, into $BUILD/ffmpeg-win (include/, lib/). Rebuilt only when the source version or the
 # configure line changes.
+# Usage: tools/ffmpeg.sh            builds when needed
+#        tools/ffmpeg.sh --needed   only tells: true when a build would run
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
@@ -54,9 +56,20 @@ configure_line=(
   --enable-filter=buffer,buffersink,bwdif
 )
 
+stamp_of_source() {
+  dsc="$(basename "$(ls "$srcdir"/ffmpeg_*.dsc | head -n1)")"
+  stamp="$(printf '%s\n' "$dsc" "${configure_line[@]}" "$(x86_64-w64-mingw32-gcc-posix -dumpversion)" | sha256sum | cut -d' ' -f1)"
+}
+
+if [ "${1:-}" = --needed ]; then
+  compgen -G "$srcdir/ffmpeg_*.dsc" >/dev/null || exit 0
+  stamp_of_source
+  [ "$(cat "$prefix/.stamp" 2>/dev/null)" != "$stamp" ] || [ ! -f "$prefix/lib/libavcodec.a" ]
+  exit
+fi
+
 fetch_source
-dsc="$(basename "$(ls "$srcdir"/ffmpeg_*.dsc | head -n1)")"
-stamp="$(printf '%s\n' "$dsc" "${configure_line[@]}" "$(x86_64-w64-mingw32-gcc-posix -dumpversion)" | sha256sum | cut -d' ' -f1)"
+stamp_of_source
 if [ "$(cat "$prefix/.stamp" 2>/dev/null)" = "$stamp" ] && [ -f "$prefix/lib/libavcodec.a" ]; then
   echo "ffmpeg: up to date (${dsc%.dsc})"
   exit 0
