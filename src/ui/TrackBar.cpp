@@ -67,6 +67,10 @@ void TrackBar::Changed(bool byUser)
     const int position = static_cast<int>(SendMessageW(Handle(), TBM_GETPOS, 0, 0));
     if (position == position_) return;
     position_ = position;
+    // The system's slider repaints only where it reckons the thumb was and is; partly covered,
+    // or moved by the program during a drag, it left the old one standing. The whole bar is
+    // small.
+    InvalidateRect(Handle(), nullptr, TRUE);
     const bool outer = movedByUser_;
     movedByUser_ = byUser;
     Raise(OnChange);
