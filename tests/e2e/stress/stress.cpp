@@ -65,6 +65,7 @@ public:
             {"click on the seek bar", 4, [&] { Click(Along(bar_.SeekBar())); }},
             {"drag on the seek bar", 3, [&] { DragSeekBar(); }},
             {"seek bar press released elsewhere", 3, [&] { PressSeekBarReleaseElsewhere(); }},
+            {"seek bar held while a menu opens", 3, [&] { HoldSeekBarThroughAMenu(); }},
             {"speed slider", 3, [&] { StepSlider(bar_.SpeedSlider(), Chance(2)); paused_ = false; }},
             {"volume slider", 2, [&] { StepSlider(bar_.VolumeSlider(), Chance(2)); }},
             {"Mute", 2, [&] { bar_.Press(tbMute); }},
@@ -164,6 +165,23 @@ private:
         SendMouse(MOUSEEVENTF_LEFTDOWN);
         Sleep(100 + Below(400));
         MoveTo(Centre(ToolButtonRect(bar_.ToolBar(), tbAbout)));
+        MoveTo(Centre(ToolButtonRect(bar_.ToolBar(), tbAbout - 1)));
+        SendMouse(MOUSEEVENTF_LEFTUP);
+        Sleep(100);
+    }
+
+    // The thumb held while a right click opens the context menu, which takes the mouse away;
+    // the release lands off the bar.
+    void HoldSeekBarThroughAMenu()
+    {
+        const RECT thumb = SliderThumbRect(bar_.SeekBar());
+        MoveTo(Centre(thumb));
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        Sleep(200);
+        SendMouse(MOUSEEVENTF_RIGHTDOWN);
+        SendMouse(MOUSEEVENTF_RIGHTUP);
+        WaitFor([] { return OpenPopupMenu() != nullptr; }, 1500);
+        PressKey(VK_ESCAPE);
         MoveTo(Centre(ToolButtonRect(bar_.ToolBar(), tbAbout - 1)));
         SendMouse(MOUSEEVENTF_LEFTUP);
         Sleep(100);
