@@ -10,14 +10,18 @@ if has_sound_device; then unset ALSA_CONFIG_PATH; fi
 echo "A first run takes about ten minutes on two cores (packages, FFmpeg, the player); later runs start in seconds."
 stage "Packages: installing what is missing"
 logged setup tools/setup.sh || exit 1
-stage "FFmpeg for the navigator: built once from Debian's source package (about three minutes)"
+# How long a stage takes is said only when it will do its work.
+if tools/ffmpeg.sh --needed; then long=" (about three minutes)"; else long=""; fi
+stage "FFmpeg for the navigator: built once from Debian's source package$long"
 logged ffmpeg tools/ffmpeg.sh || exit 1
-stage "Building the player and the navigator DLL (first time about three minutes)"
+if [ -f "$BUILD/win/src/lumadisc.exe" ]; then long=""; else long=" (about three minutes)"; fi
+stage "Building the player and the navigator DLL$long"
 logged build tools/build.sh lumadisc lumanav present_drive || exit 1
 cleanup() { stop_wine; stop_display; }
 trap cleanup EXIT
 start_display || exit 1
-stage "Preparing the Wine prefix in $WINEPREFIX (first time about half a minute)"
+if [ -f "$WINEPREFIX/system.reg" ]; then long=""; else long=" (about half a minute)"; fi
+stage "Preparing the Wine prefix in $WINEPREFIX$long"
 logged prefix tools/prefix.sh || exit 1
 stage "Authoring the sample disc and presenting it as drive D:"
 logged sample-disc tools/sample-disc.sh || exit 1

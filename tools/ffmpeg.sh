@@ -2,9 +2,12 @@
 # Cross-builds the minimal static LGPL FFmpeg the navigator decodes with, from Debian's source
 # package, into $BUILD/ffmpeg-win (include/, lib/). Rebuilt only when the source version or the
 # configure line changes.
-# tools/ffmpeg.sh --describe   prints what the packages' notices state of the build: the source
-#                              package's name and version, the configure line, and the folder of
-#                              its sources; fails unless the installed build is this one.
+# Usage: tools/ffmpeg.sh              builds when needed
+#        tools/ffmpeg.sh --needed     only tells: true when a build would run
+#        tools/ffmpeg.sh --describe   prints what the packages' notices state of the build: the
+#                                     source package's name and version, the configure line, and
+#                                     the folder of its sources; fails unless the installed build
+#                                     is this one.
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
@@ -57,12 +60,20 @@ configure_line=(
   --enable-filter=buffer,buffersink,bwdif
 )
 
-describe=0
-[ "${1:-}" = --describe ] && describe=1
-[ "$describe" = 1 ] || fetch_source
-dsc="$(basename "$(ls "$srcdir"/ffmpeg_*.dsc | head -n1)")"
-stamp="$(printf '%s\n' "$dsc" "${configure_line[@]}" "$(x86_64-w64-mingw32-gcc-posix -dumpversion)" | sha256sum | cut -d' ' -f1)"
-if [ "$describe" = 1 ]; then
+stamp_of_source() {
+  dsc="$(basename "$(ls "$srcdir"/ffmpeg_*.dsc | head -n1)")"
+  stamp="$(printf '%s\n' "$dsc" "${configure_line[@]}" "$(x86_64-w64-mingw32-gcc-posix -dumpversion)" | sha256sum | cut -d' ' -f1)"
+}
+
+if [ "${1:-}" = --needed ]; then
+  compgen -G "$srcdir/ffmpeg_*.dsc" >/dev/null || exit 0
+  stamp_of_source
+  [ "$(cat "$prefix/.stamp" 2>/dev/null)" != "$stamp" ] || [ ! -f "$prefix/lib/libavcodec.a" ]
+  exit
+fi
+
+if [ "${1:-}" = --describe ]; then
+  stamp_of_source
   # The stamp of the folder the build really is in: the build tree may link to another's.
   built="$(readlink -f "$prefix")"
   described="$(printf '%s\n' "$dsc" "${configure_line[@]/#--prefix=*/--prefix=$built}" "$(x86_64-w64-mingw32-gcc-posix -dumpversion)" | sha256sum | cut -d' ' -f1)"
@@ -72,6 +83,9 @@ if [ "$describe" = 1 ]; then
   dirname "$(ls "$srcdir"/ffmpeg-*/configure | head -n1)"
   exit 0
 fi
+
+fetch_source
+stamp_of_source
 if [ "$(cat "$prefix/.stamp" 2>/dev/null)" = "$stamp" ] && [ -f "$prefix/lib/libavcodec.a" ]; then
   echo "ffmpeg: up to date (${dsc%.dsc})"
   exit 0

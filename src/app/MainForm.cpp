@@ -165,6 +165,7 @@ void TMainForm::WireEvents()
     FilterGraph.OnDVDDomainVideoManagerMenu = [this](graph::TFilterGraph&) { FilterGraphDVDMenuDomain(); };
     FilterGraph.OnDVDDomainVideoTitleSetMenu = [this](graph::TFilterGraph&) { FilterGraphDVDMenuDomain(); };
     FilterGraph.OnDVDDomainTitle = [this](graph::TFilterGraph&) { FilterGraphDVDTitleDomain(); };
+    FilterGraph.OnGraphUserAbort = [this](graph::TFilterGraph&) { FilterGraphUserAbort(); };
     FilterGraph.OnDVDPlaybackRateChange = [this](graph::TFilterGraph&, float rate) {
         FilterGraphDVDPlaybackRateChange(rate);
     };

@@ -96,6 +96,7 @@ public:
     void StopButtonClick();
     void OpenButtonClick();
     void FullScreenButtonClick();
+    void FilterGraphUserAbort();
     void RootMenuButtonClick();
     void TitleMenuButtonClick();
     void InfoButtonClick();
@@ -167,6 +168,11 @@ private:
     // The navigator's command interface; "Interface not supported" while idle.
     ComPtr<IDvdControl2> Navigator();
     void ShowPlayError(const std::wstring& message);
+    // The navigator's VIDEO_TS folder; empty when it has none.
+    std::wstring VolumeFolder();
+    // The VIDEO_TS folder of a volume whose navigation has reached its end; empty otherwise.
+    std::wstring EndedVolume();
+    void ShowVolume(const std::wstring& folder);
     // Title, chapter and time back to what they show before any title plays.
     void ClearTitleDisplay();
     // The picture's size and shape from the navigator's video attributes.

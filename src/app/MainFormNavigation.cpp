@@ -98,9 +98,11 @@ void TMainForm::FilterGraphDVDCurrentHMSFTime(graph::tagDVD_HMSF_TIMECODE HMSFTi
     dsTrackbar.SetPosition(app::SecondsOf(HmsOf(HMSFTimeCode)));
 }
 
+// Only the user's own move of a held thumb jumps: the time events move it too, and a jump to
+// the second just shown would hold playback there.
 void TMainForm::DSTrackBarChange()
 {
-    if (!Seeking || !FilterGraph.Active())
+    if (!Seeking || !dsTrackbar.MovedByUser() || !FilterGraph.Active())
         return;
     const app::Hms at = app::HmsAt(dsTrackbar.Position());
     DVD_HMSF_TIMECODE time{static_cast<BYTE>(at.hours), static_cast<BYTE>(at.minutes),

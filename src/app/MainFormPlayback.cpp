@@ -32,7 +32,13 @@ void TMainForm::PlayButtonClick()
 {
     ToolBar.SetFocus();
     if (FilterGraph.Active()) {
-        PlayDVD({});
+        // Where the disc's navigation has ended nothing plays forwards: Play starts it afresh.
+        const std::wstring ended = EndedVolume();
+        if (!ended.empty()) {
+            FilterGraph.ClearGraph();
+            FilterGraph.SetActive(false);
+        }
+        PlayDVD(ended);
         return;
     }
     const std::wstring drive = DrivePrefix(SettingsForm->DefaultDVDDriveComboBox.Text());
@@ -41,6 +47,7 @@ void TMainForm::PlayButtonClick()
 
 void TMainForm::PlayDVD(const std::wstring& path)
 {
+    Seeking = false; // whatever press was under way has ended
     PreviewForm->Show();
     if (FilterGraph.Active()) {
         FilterGraph.PlayGraph();
@@ -56,6 +63,7 @@ void TMainForm::PlayDVD(const std::wstring& path)
     FilterGraph.SetActive(true);
     AM_DVD_RENDERSTATUS status{};
     const HRESULT result = FilterGraph.RenderDVD(status, path, AM_DVD_HWDEC_PREFER);
+    ShowVolume(result == S_OK ? VolumeFolder() : std::wstring());
     if (result == S_OK) {
         FilterGraph.PlayGraph();
         // The graph starts at the platform's level: make it the one the slider shows.
@@ -69,6 +77,41 @@ void TMainForm::PlayDVD(const std::wstring& path)
         ShowPlayError(message);
     // The component stays active with an emptied graph: Play now resumes, Stop ends it.
     FilterGraph.ClearGraph();
+}
+
+std::wstring TMainForm::VolumeFolder()
+{
+    const ComPtr<IDvdInfo2> info = FilterGraph.Query<IDvdInfo2>();
+    wchar_t folder[MAX_PATH] = {};
+    ULONG length = 0;
+    if (!info || FAILED(info->GetDVDDirectory(folder, MAX_PATH, &length)))
+        return {};
+    return folder;
+}
+
+std::wstring TMainForm::EndedVolume()
+{
+    const ComPtr<IDvdInfo2> info = FilterGraph.Query<IDvdInfo2>();
+    DVD_DOMAIN domain = DVD_DOMAIN_FirstPlay;
+    if (!info || FAILED(info->GetCurrentDomain(&domain)) || domain != DVD_DOMAIN_Stop)
+        return {};
+    return VolumeFolder();
+}
+
+// The caption and the Play list's check mark name the volume the navigator opened, whoever
+// chose it: a drive by its entry, any other folder by its path; no folder, nothing plays.
+void TMainForm::ShowVolume(const std::wstring& folder)
+{
+    ui::MenuItem& drives = DrivesMenu.Items();
+    ui::MenuItem* drive = DrivePrefix(folder).empty()
+                              ? nullptr
+                              : drives.Find(std::wstring(1, static_cast<wchar_t>(std::towupper(folder[0]))));
+    for (int i = 0; i < drives.Count(); ++i)
+        drives.Item(i).SetChecked(&drives.Item(i) == drive);
+    if (drive)
+        SetCaption(L"Lumadisc  " + drive->Caption);
+    else
+        SetCaption(folder.empty() ? L"Lumadisc" : L"Lumadisc  " + folder);
 }
 
 void TMainForm::ShowPlayError(const std::wstring& message)
@@ -124,7 +167,20 @@ void TMainForm::FullScreenButtonClick()
     const bool on = !video.FullScreen();
     video.SetFullScreen(on);
     PreviewForm->MouseCursorTimer.SetEnabled(on);
+    // The pointer hidden over the full-screen picture shows again over the windowed one.
+    if (!on)
+        video.SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     FullScreenButton.SetDown(video.FullScreen());
+}
+
+// The renderer's own window was closed (Alt+F4 on the full-screen picture): it has hidden
+// itself, and rather than a black screen the user gets the windowed picture back.
+void TMainForm::FilterGraphUserAbort()
+{
+    TVideoWindow& video = PreviewForm->VideoWindow;
+    if (video.FullScreen())
+        FullScreenButtonClick();
+    video.SetVisible(true);
 }
 
 void TMainForm::RootMenuButtonClick()

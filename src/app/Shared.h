@@ -15,8 +15,8 @@ extern std::uint16_t VideoAspectY;
 extern graph::tagDVD_HMSF_TIMECODE TitleLength;
 // The settings are written when the player closes.
 extern bool SettingsPresent;
-// A mouse button is held on the seek bar (or the main window's background): only then
-// does a change of the seek bar jump.
+// The left button is held on the seek bar (or a button on the main window's background):
+// only then does the user's move of the seek bar jump. Any end of the press clears it.
 extern bool Seeking;
 // The level restored when unmuting.
 extern std::uint16_t SavedVolume;

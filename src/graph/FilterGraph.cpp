@@ -167,12 +167,26 @@ HRESULT TFilterGraph::QueryInterface(REFIID iid, void** object)
     return result;
 }
 
+// The listeners hear of a change first (the picture is placed before it runs), but one that
+// fails does not keep the graph from changing: its error is raised after.
+HRESULT TFilterGraph::AfterTelling(TControlEvent kind, const std::function<HRESULT()>& change)
+{
+    std::exception_ptr failure;
+    try {
+        BroadcastControlEvent(kind, 0);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    const HRESULT result = change();
+    if (failure) std::rethrow_exception(failure);
+    return result;
+}
+
 bool TFilterGraph::PlayGraph()
 {
     const ComPtr<IMediaControl> control = Query<IMediaControl>();
     if (!control) return false;
-    BroadcastControlEvent(ceControlPlay, 0);
-    Check(control->Run());
+    AfterTelling(ceControlPlay, [&control] { return Check(control->Run()); });
     return true;
 }
 
@@ -180,16 +194,14 @@ bool TFilterGraph::PauseGraph()
 {
     const ComPtr<IMediaControl> control = Query<IMediaControl>();
     if (!control) return false;
-    BroadcastControlEvent(ceControlPause, 0);
-    return Check(control->Pause()) == S_OK;
+    return AfterTelling(ceControlPause, [&control] { return Check(control->Pause()); }) == S_OK;
 }
 
 bool TFilterGraph::StopGraph()
 {
     const ComPtr<IMediaControl> control = Query<IMediaControl>();
     if (!control) return false;
-    BroadcastControlEvent(ceControlStop, 0);
-    return Check(control->Stop()) == S_OK;
+    return AfterTelling(ceControlStop, [&control] { return Check(control->Stop()); }) == S_OK;
 }
 
 std::vector<ComPtr<IBaseFilter>> TFilterGraph::ListFilters()

@@ -208,6 +208,7 @@ private:
     void AddComponentFilter(IFilterComponent& component);
     void RemoveComponentFilter(IFilterComponent& component);
     void BroadcastControlEvent(TControlEvent kind, DWORD param);
+    HRESULT AfterTelling(TControlEvent kind, const std::function<HRESULT()>& change);
     void Register();
     void Revoke();
     void ApplyLogFile(const std::wstring& name);

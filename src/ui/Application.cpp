@@ -98,6 +98,9 @@ void Application::Run(Form& mainForm, std::function<void()> whenPainted)
         if (whenPainted && (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE) || message.message != WM_PAINT))
             std::exchange(whenPainted, nullptr)();
         if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+        // Input that arrived after the look outranks the paint it found: no handler may run
+        // before the work.
+        if (whenPainted && message.message != WM_PAINT) std::exchange(whenPainted, nullptr)();
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

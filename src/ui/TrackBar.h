@@ -30,19 +30,31 @@ public:
     void SetThumbLength(int length);
 
     Event<> OnChange;
+    // While OnChange is raised: whether the user moved the thumb (mouse or keys) rather than
+    // the program.
+    bool MovedByUser() const { return movedByUser_; }
 
 protected:
     bool HandleReflected(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    void Changed();
+    void Changed(bool byUser);
     int position_ = 0;
+    bool movedByUser_ = false;
 };
 
-// A slider whose mouse events reach the form (they are the plain Control events).
+// A slider whose mouse events reach the form (they are the plain Control events). Every left
+// press it reports ends in one reported release, also when the release lands elsewhere or a
+// modal box or menu takes the mouse away meanwhile.
 class MouseBar : public TrackBar {
 public:
     using TrackBar::TrackBar;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool leftHeld_ = false;
 };
 
 } // namespace ui

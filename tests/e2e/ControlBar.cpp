@@ -92,7 +92,9 @@ void StepSlider(HWND slider, bool up)
 
 HWND RendererWindow(const Player& player)
 {
-    if (HWND inside = ChildWithText(player.VideoWindow(), L"wine_quartz_window", L"VideoWindow")) return inside;
+    // Only a shown one: a renderer whose window has gone shows nothing, wherever it lies.
+    HWND inside = ChildWithText(player.VideoWindow(), L"wine_quartz_window", L"VideoWindow");
+    if (inside && IsWindowVisible(inside)) return inside;
     for (HWND window : player.TopLevelWindows())
         if (Text(window) == L"VideoWindow" && IsWindowVisible(window)) return window;
     return nullptr;

@@ -49,7 +49,8 @@ void StepSlider(HWND slider, bool up);
 void PlayFirstTitle(const Player& player, const ControlBar& bar);
 // Moves the video window, once sized to the sample disc's 4:3 pictures, off the control bar.
 void MoveVideoAside(const Player& player);
-// The renderer's window: inside the video window while windowed, on its own in full screen.
+// The renderer's window, when shown: inside the video window while windowed, on its own in
+// full screen.
 HWND RendererWindow(const Player& player);
 // The point of the video window over a point of the picture's 720 × 576 source.
 POINT PicturePoint(HWND videoWindow, int x, int y);

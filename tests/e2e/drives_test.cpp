@@ -40,6 +40,9 @@ TEST(Drives, ListsEjectDeviceChangeAndAbout)
     HWND combo = Children(SettingsDialog(player), L"ComboBox").at(0);
     const std::wstring entry = L"D:\\  [LUMADISC_SAMPLE]";
     EXPECT_EQ(ComboItems(combo), std::vector<std::wstring>{entry});
+    // The label comes from the prefix: nothing was written into the folder presented.
+    EXPECT_EQ(GetFileAttributesW((EnvPath("LUMADISC_DISCS") + L"\\sample\\.windows-label").c_str()),
+              INVALID_FILE_ATTRIBUTES);
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
 
     // The Eject list holds the same entry; ejecting a folder drive fails silently.

@@ -53,6 +53,7 @@ TEST(FullScreen, DoubleClickAltEnterAndMenu)
     DoubleClick({410, 410});
     ASSERT_TRUE(WaitFor([&] { return FullScreenPicture(player) == nullptr; }));
     EXPECT_FALSE(ToolButtonChecked(bar.ToolBar(), tbFullScreen));
+    EXPECT_NE(RendererWindow(player), nullptr);
     EXPECT_EQ(ScreenRect(video).left, windowed.left);
     EXPECT_EQ(ScreenRect(video).right, windowed.right);
 
@@ -74,5 +75,39 @@ TEST(FullScreen, DoubleClickAltEnterAndMenu)
     ASSERT_TRUE(WaitFor([&] { return FullScreenPicture(player) != nullptr; }));
     DoubleClick({640, 900});
     EXPECT_TRUE(WaitFor([&] { return FullScreenPicture(player) == nullptr; }));
+    EXPECT_NE(RendererWindow(player), nullptr);
+    EXPECT_TRUE(player.Close());
+}
+
+bool BackdropShown(const Player& player)
+{
+    for (HWND window : player.TopLevelWindows())
+        if (ClassName(window) == L"LumadiscBackdrop") return true;
+    return false;
+}
+
+// Alt+F4 closes the renderer's own window, which hides itself: the windowed picture comes back
+// rather than a black screen, and the pointer shows over it.
+TEST(FullScreen, AltF4OnThePictureBringsBackTheWindowedPicture)
+{
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+    PlayFirstTitle(player, bar);
+    DoubleClick(PicturePoint(player.VideoWindow(), 360, 500));
+    ASSERT_TRUE(WaitFor([&] { return FullScreenPicture(player) != nullptr; }));
+    EXPECT_TRUE(WaitFor(PointerHidden, 8000));
+
+    SetForegroundWindow(FullScreenPicture(player));
+    PressKey(VK_F4, true);
+    EXPECT_TRUE(WaitFor([&] { return FullScreenPicture(player) == nullptr && RendererWindow(player) != nullptr; }));
+    EXPECT_FALSE(BackdropShown(player));
+    EXPECT_FALSE(ToolButtonChecked(bar.ToolBar(), tbFullScreen));
+    MoveTo(PicturePoint(player.VideoWindow(), 300, 300));
+    MoveTo(PicturePoint(player.VideoWindow(), 310, 310));
+    EXPECT_TRUE(WaitFor([] { return !PointerHidden(); }, 3000));
+    const int shown = bar.ElapsedSeconds();
+    EXPECT_TRUE(WaitFor([&] { return bar.ElapsedSeconds() > shown; }));
+    EXPECT_TRUE(player.Running());
     EXPECT_TRUE(player.Close());
 }

@@ -65,7 +65,8 @@ TEST(Drives, PresentedAndTakenAwayWhileRunning)
     bar.PressArrow(tbPlay);
     ASSERT_TRUE(WaitFor([] { return OpenPopupMenu() != nullptr; }));
     ChoosePopupItem(1);
-    EXPECT_TRUE(WaitFor([&] { return Text(bar.Window()) == L"Lumadisc  E:\\  [LUMADISC_SAMPLE]"; }));
+    // Presented as it is, the folder gives the drive no label.
+    EXPECT_TRUE(WaitFor([&] { return Text(bar.Window()) == L"Lumadisc  E:\\  "; }));
     ASSERT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
     // The disc's menu names title 1 with its first button.
     Sleep(1500);

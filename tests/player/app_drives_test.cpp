@@ -89,6 +89,29 @@ TEST_F(Drives, ChoosingADrivePlaysItChecksItAndNamesIt)
     EXPECT_EQ(MainForm->Caption(), L"Lumadisc  P:\\  [MOVIE_DISC]");
 }
 
+TEST_F(Drives, TheCaptionAndTheCheckMarkNameTheVolumeThatPlaysWhoeverChoseIt)
+{
+    MainForm->GetDrives();
+    PlayItem(L"P")->Click();
+    MainForm->StopButtonClick();
+    dvd.script.directory = L"R:\\VIDEO_TS";  // no default drive: the navigator chose R:
+    MainForm->PlayButtonClick();
+    EXPECT_EQ(MainForm->Caption(), L"Lumadisc  R:\\  ");
+    EXPECT_TRUE(PlayItem(L"R")->Checked());
+    EXPECT_FALSE(PlayItem(L"P")->Checked());
+
+    dialogs.openConfirms = true;
+    dialogs.openChoice = L"Z:\\discs\\film\\VIDEO_TS\\VIDEO_TS.IFO";
+    dvd.script.directory = L"Z:\\discs\\film\\VIDEO_TS";
+    MainForm->OpenButtonClick();
+    EXPECT_EQ(MainForm->Caption(), L"Lumadisc  Z:\\discs\\film\\VIDEO_TS");
+    EXPECT_FALSE(PlayItem(L"R")->Checked());
+
+    dvd.script.renderResult = E_FAIL;  // nothing plays
+    MainForm->OpenButtonClick();
+    EXPECT_EQ(MainForm->Caption(), L"Lumadisc");
+}
+
 TEST_F(Drives, ChoosingAnEjectEntryOpensThatDrivesTray)
 {
     MainForm->GetDrives();

@@ -5,6 +5,7 @@
 #include "support/PlayerFixture.h"
 #include "video/PreviewForm.h"
 
+#include <commctrl.h>
 #include <gmock/gmock.h>
 
 namespace {
@@ -34,6 +35,13 @@ protected:
     void PressSeekBar(UINT down, WPARAM keys, int x)
     {
         SendMessageW(MainForm->dsTrackbar.Handle(), down, keys, MAKELPARAM(x, 10));
+    }
+
+    int ThumbCentre()
+    {
+        RECT thumb{};
+        SendMessageW(MainForm->dsTrackbar.Handle(), TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        return (thumb.left + thumb.right) / 2;
     }
 };
 
@@ -134,22 +142,51 @@ TEST_F(Navigation, TimeEventsShowElapsedAndTotalAndMoveTheThumb)
     EXPECT_EQ(MainForm->dsTrackbar.Position(), MainForm->dsTrackbar.Max());
 }
 
-TEST_F(Navigation, LeftPressThenChangeJumpsToThatSecond)
+TEST_F(Navigation, DraggingTheThumbJumpsWhereItIsMovedButTimeEventsNeverJump)
 {
     ScriptTitle(2, 0, 0);
     StartPlayback();
     MainForm->GetInfo();
-    MainForm->dsTrackbarMouseDown(ui::MouseButton::Left, ui::ssLeft, 0, 0);
-    MainForm->dsTrackbar.SetPosition(3723);
-    EXPECT_TRUE(dvd.Called("PlayAtTimeInTitle(0,1:2:3.0)"));
+    const int thumb = ThumbCentre();
+    PressSeekBar(WM_LBUTTONDOWN, MK_LBUTTON, thumb);
+    SendMessageW(MainForm->dsTrackbar.Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(thumb + 100, 10));
+    const int dragged = MainForm->dsTrackbar.Position();
+    ASSERT_GT(dragged, 0);
+    EXPECT_EQ(CallsNamed("PlayAtTimeInTitle"), 1);
     EXPECT_EQ(dvd.LiveCommands(), 0);
 
-    // While the button is held every time event jumps to the second it shows.
+    // The thumb follows playback while held; a jump to each second shown would hold it there.
     Time(0, 0, 10);
-    EXPECT_TRUE(dvd.Called("PlayAtTimeInTitle(0,0:0:10.0)"));
-    MainForm->dsTrackbarMouseUp(ui::MouseButton::Left, 0, 0, 0);
     Time(0, 0, 11);
-    EXPECT_FALSE(dvd.Called("PlayAtTimeInTitle(0,0:0:11.0)"));
+    EXPECT_EQ(MainForm->dsTrackbar.Position(), 11);
+    EXPECT_EQ(CallsNamed("PlayAtTimeInTitle"), 1);
+    PressSeekBar(WM_LBUTTONUP, 0, thumb + 100);
+    EXPECT_FALSE(Seeking);
+}
+
+TEST_F(Navigation, APressEndsWhenTheMouseIsTakenAwayOrANewPlaybackStarts)
+{
+    ScriptTitle(2, 0, 0);
+    StartPlayback();
+    MainForm->GetInfo();
+    // Beside the thumb the system's slider takes no capture; the bar takes it so the release
+    // comes back wherever it lands.
+    PressSeekBar(WM_LBUTTONDOWN, MK_LBUTTON, 300);
+    EXPECT_EQ(GetCapture(), MainForm->dsTrackbar.Handle());
+    EXPECT_TRUE(Seeking);
+    SetCapture(MainForm->Handle());  // as a modal box or a pop-up menu does
+    EXPECT_FALSE(Seeking);
+    ReleaseCapture();
+    SendMessageW(MainForm->dsTrackbar.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(CallsNamed("PlayAtTimeInTitle"), 1);  // the page step of the press only
+
+    PressSeekBar(WM_LBUTTONDOWN, MK_LBUTTON, 300);
+    EXPECT_TRUE(Seeking);
+    MainForm->StopButtonClick();
+    MainForm->PlayButtonClick();
+    EXPECT_FALSE(Seeking);
+    PressSeekBar(WM_LBUTTONUP, 0, 300);
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(Navigation, AClickOnTheChannelPagesTowardThePointerAndJumps)

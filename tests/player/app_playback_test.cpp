@@ -28,8 +28,9 @@ TEST_F(Playback, PlayWithoutDefaultDriveLetsTheNavigatorChooseAndStartsTimeEvent
     EXPECT_TRUE(dvd.Called("RenderDvdVideoVolume(null,1)"));
     const auto& log = dvd.Log();
     const auto render = std::find(log.begin(), log.end(), "RenderDvdVideoVolume(null,1)");
-    ASSERT_GE(log.end() - render, 3);
-    EXPECT_THAT(std::vector<std::string>(render + 1, render + 3), ElementsAre("SetOption(2,0)", "SetOption(3,1)"));
+    ASSERT_GE(log.end() - render, 4);
+    EXPECT_THAT(std::vector<std::string>(render + 1, render + 4),
+                ElementsAre("GetDVDDirectory", "SetOption(2,0)", "SetOption(3,1)"));
     EXPECT_THAT(dvd.script.navigatorFilter.log, ::testing::Contains("Run"));
     EXPECT_TRUE(dialogs.boxes.empty());
 }
@@ -54,14 +55,28 @@ TEST_F(Playback, PlayWhileActiveResumesAtNormalSpeedWhateverTheDefaultDrive)
     MainForm->PlayButtonClick();
 
     EXPECT_EQ(dvd.Count("RenderDvdVideoVolume(E:\\VIDEO_TS\\VIDEO_TS.IFO,1)"), 0);
-    // PlayForwards, then the slider's move to normal speed plays forwards once more, then
-    // the refresh, whose first query is the video attributes.
+    // Whether the disc's navigation has ended; PlayForwards, then the slider's move to normal
+    // speed plays forwards once more, then the refresh, whose first query is the video attributes.
     const auto calls = LogFrom(mark);
-    ASSERT_GE(calls.size(), 3u);
-    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 3),
-                ElementsAre("PlayForwards(1.0)", "PlayForwards(1.0)", "GetCurrentVideoAttributes"));
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_THAT(std::vector<std::string>(calls.begin(), calls.begin() + 4),
+                ElementsAre("GetCurrentDomain", "PlayForwards(1.0)", "PlayForwards(1.0)", "GetCurrentVideoAttributes"));
     EXPECT_EQ(MainForm->SpeedTrackBar.Position(), 5);
     EXPECT_EQ(MainForm->SpeedLabel.Caption(), L"Speed: 1 x");
+}
+
+TEST_F(Playback, PlayWhereTheDiscsNavigationHasEndedStartsTheSameVolumeAfresh)
+{
+    StartPlayback();
+    dvd.script.directory = L"E:\\VIDEO_TS";
+    MainForm->PlayButtonClick();  // still playing: a resume
+    EXPECT_EQ(CallsNamed("RenderDvdVideoVolume"), 1);
+
+    dvd.script.domain = DVD_DOMAIN_Stop;
+    MainForm->PlayButtonClick();
+    EXPECT_TRUE(dvd.Called("RenderDvdVideoVolume(E:\\VIDEO_TS,1)"));
+    EXPECT_TRUE(MainForm->FilterGraph.Active());
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(Playback, ResumeSizesTheVideoWindowToThePicture)
@@ -251,6 +266,19 @@ TEST_F(Playback, FullScreenToggleFollowsTheVideoControlAndTheCursorTimer)
     EXPECT_FALSE(PreviewForm->VideoWindow.FullScreen());
     EXPECT_FALSE(PreviewForm->MouseCursorTimer.Enabled());
     EXPECT_FALSE(MainForm->FullScreenButton.Down());
+}
+
+TEST_F(Playback, ClosingTheFullScreenPicturesWindowBringsBackTheWindowedPicture)
+{
+    StartPlayback();
+    MainForm->FullScreenButtonClick();
+    PreviewForm->VideoWindow.SetVisible(false);  // as the renderer's window hides on its close
+    Deliver(EC_USERABORT, 0, 0);
+    EXPECT_FALSE(PreviewForm->VideoWindow.FullScreen());
+    EXPECT_FALSE(MainForm->FullScreenButton.Down());
+    EXPECT_FALSE(PreviewForm->MouseCursorTimer.Enabled());
+    EXPECT_TRUE(PreviewForm->VideoWindow.Visible());
+    EXPECT_TRUE(dialogs.boxes.empty());
 }
 
 TEST_F(Playback, InformationAndSettingsShowModelessly)

@@ -300,6 +300,29 @@ TEST_F(GraphComponent, TransportFailureRaisesAndKeepsTheGraphActive)
     EXPECT_TRUE(graph.PlayGraph()) << "any success code counts for running";
 }
 
+// A listener that fails as a renderer whose window has gone does.
+class FailingListener : public IGraphEventNotifier {
+public:
+    void GraphEvent(long, LONG_PTR, LONG_PTR) override {}
+    void ControlEvent(TControlEvent, DWORD) override { throw EDirectShowException(E_FAIL); }
+};
+
+TEST_F(GraphComponent, AListenersFailureIsRaisedAfterTheGraphHasChanged)
+{
+    graph.SetActive(true);
+    AM_DVD_RENDERSTATUS status{};
+    graph.RenderDVD(status, L"", AM_DVD_HWDEC_PREFER);
+    FailingListener listener;
+    graph.InsertEventNotifier(&listener);
+    Log& navigator = dvd.script.navigatorFilter.log;
+    navigator.clear();
+    EXPECT_THROW(graph.PlayGraph(), EDirectShowException);
+    EXPECT_THROW(graph.PauseGraph(), EDirectShowException);
+    EXPECT_THROW(graph.StopGraph(), EDirectShowException);
+    EXPECT_EQ(navigator, (Log{"Pause", "Run", "Pause", "Stop"}));
+    graph.RemoveEventNotifier(&listener);
+}
+
 TEST_F(GraphComponent, TransportWhileInactiveDoesNothing)
 {
     graph.InsertEventNotifier(&member);

@@ -41,6 +41,17 @@ TEST_F(TrackBarTest, PositionFromCodeIsClampedAndRaisesOnlyRealChanges)
     EXPECT_EQ(SendMessageW(bar.Handle(), TBM_GETPOS, 0, 0), 0);
 }
 
+TEST_F(TrackBarTest, AMoveRepaintsTheWholeBarSoNoOldThumbStays)
+{
+    form.Show();
+    UpdateWindow(bar.Handle());
+    bar.SetPosition(70);
+    RECT dirty{}, client{};
+    GetUpdateRect(bar.Handle(), &dirty, FALSE);
+    GetClientRect(bar.Handle(), &client);
+    EXPECT_TRUE(EqualRect(&dirty, &client));
+}
+
 TEST_F(TrackBarTest, AnEmptyRangeHoldsThePositionAtZero)
 {
     bar.SetRange(0, 0);

@@ -80,7 +80,7 @@ TEST_F(VideoWindowForm, PointerHidesInFullScreenAndComesBackOnAMove)
     EXPECT_TRUE(form().MouseCursorTimer.Enabled());
 }
 
-TEST_F(VideoWindowForm, PointerHiddenWhenLeavingFullScreenStaysHiddenOverTheWindow)
+TEST_F(VideoWindowForm, PointerHiddenWhenLeavingFullScreenShowsAgainOverTheWindow)
 {
     MainForm->FullScreenButtonClick();
     FireCursorTimer();
@@ -88,7 +88,7 @@ TEST_F(VideoWindowForm, PointerHiddenWhenLeavingFullScreenStaysHiddenOverTheWind
     EXPECT_FALSE(form().MouseCursorTimer.Enabled());
 
     MoveOverPicture(10, 10);
-    EXPECT_EQ(video().Cursor(), nullptr);
+    EXPECT_EQ(video().Cursor(), Arrow());
     EXPECT_FALSE(form().MouseCursorTimer.Enabled());
 }
 

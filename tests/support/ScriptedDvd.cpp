@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
 #include <mutex>
 #include <thread>
 
@@ -400,9 +401,16 @@ public:
     {
         return Unscripted("GetTitleParentalLevels", std::to_string(title));
     }
-    HRESULT STDMETHODCALLTYPE GetDVDDirectory(LPWSTR, ULONG, ULONG*) override
+    HRESULT STDMETHODCALLTYPE GetDVDDirectory(LPWSTR path, ULONG size, ULONG* actualSize) override
     {
-        return Unscripted("GetDVDDirectory", "");
+        if (s_.directory.empty()) return Unscripted("GetDVDDirectory", "");
+        return Answer(
+            "GetDVDDirectory", "",
+            [&] {
+                *actualSize = static_cast<ULONG>(s_.directory.size() + 1);
+                if (path && size >= *actualSize) std::wcscpy(path, s_.directory.c_str());
+            },
+            actualSize);
     }
     HRESULT STDMETHODCALLTYPE IsAudioStreamEnabled(ULONG stream, WINBOOL* enabled) override
     {

@@ -53,6 +53,7 @@ struct DvdScript {
     bool inhibitDoubleSpeed = false;
 
     DVD_DOMAIN domain = DVD_DOMAIN_Title;
+    std::wstring directory;  // the volume's VIDEO_TS folder; empty leaves the query unscripted
     DVD_PLAYBACK_LOCATION2 location{1, 1, {0, 0, 0, 0}, DVD_TC_FLAG_25fps};
     DVD_HMSF_TIMECODE totalTitleTime{0, 0, 0, 0};
     ULONG totalTitleTimeFlags = DVD_TC_FLAG_25fps;
