@@ -42,6 +42,14 @@ struct Reading {
     std::vector<double> times;
     std::vector<unsigned> generations;
     std::vector<std::pair<int, double>> chapterStarts;  // chapter, time of the VOBU it came with
+
+    // The longest step in time from one VOBU read to the next.
+    double largestGap() const
+    {
+        double gap = 0;
+        for (std::size_t i = 1; i < times.size(); ++i) gap = std::max(gap, times[i] - times[i - 1]);
+        return gap;
+    }
 };
 
 // Reads while the title plays, each VOBU's pictures shown as it is read.
@@ -232,8 +240,7 @@ TEST(Cursor, DamagedSectorsAreSkippedAndAMissingFileEndsTheTitle)
         Reading r = readTitle(*n);
         EXPECT_TRUE(std::is_sorted(r.times.begin(), r.times.end()));
         EXPECT_GT(r.times.back(), 31.0);
-        double gap = 0;
-        for (std::size_t i = 1; i < r.times.size(); ++i) gap = std::max(gap, r.times[i] - r.times[i - 1]);
+        const double gap = r.largestGap();
         EXPECT_GT(gap, 1.0);
         EXPECT_LT(gap, 10.0);
     }
@@ -279,8 +286,7 @@ TEST(Cursor, AnUnreadableRunIsSkippedWithinItsOwnTimeAfterAFewFailedReads)
     Reading r = readTitle(*n);
     EXPECT_TRUE(std::is_sorted(r.times.begin(), r.times.end()));
     EXPECT_GT(r.times.back(), 31.0);
-    double gap = 0;
-    for (std::size_t i = 1; i < r.times.size(); ++i) gap = std::max(gap, r.times[i] - r.times[i - 1]);
+    const double gap = r.largestGap();
     EXPECT_GT(gap, 1.6);
     EXPECT_LT(gap, 3.0);  // the scratch and the VOBUs it cuts into, no more
     EXPECT_GE(failed, 1);
