@@ -72,7 +72,8 @@ bool Deinterlacer::push(AVFrame& frame, int64_t pts, int64_t duration)
     // what the old one holds has come out.
     waiting_.reset(av_frame_clone(&frame));
     if (!waiting_) return false;
-    waitingPlace_ = {pts, duration, frame.interlaced_frame != 0};
+    waitingPts_ = pts;
+    waitingDuration_ = duration;
     drain();
     return true;
 }
@@ -118,7 +119,7 @@ bool Deinterlacer::pull(AVFrame& out, int64_t& pts, int64_t& duration)
     }
     if ((graph_ && !ended_) || !waiting_) return false;
     FramePtr next = std::move(waiting_);
-    return add(*next, waitingPlace_.pts, waitingPlace_.duration) && pull(out, pts, duration);
+    return add(*next, waitingPts_, waitingDuration_) && pull(out, pts, duration);
 }
 
 void Deinterlacer::reset()

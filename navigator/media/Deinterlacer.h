@@ -55,7 +55,7 @@ private:
     std::deque<Placed> placed_;  // the pictures in the graph, for the length of what comes out
     // A picture of another size waits for what the drained graph still holds to come out.
     FramePtr waiting_;
-    Placed waitingPlace_{};
+    int64_t waitingPts_ = 0, waitingDuration_ = 0;
 };
 
 }  // namespace media
