@@ -23,6 +23,13 @@ constexpr REFERENCE_TIME soundAhead = 6000000;
 std::int64_t toTicks(REFERENCE_TIME time) { return time * 9 / 1000; }
 REFERENCE_TIME fromTicks(std::int64_t ticks) { return ticks * 1000 / 9; }
 
+// A picture laid out as the renderer's RGB32: its top row last in memory.
+media::PictureView bottomUp(std::uint8_t* memory, int width, int height)
+{
+    const std::ptrdiff_t stride = std::ptrdiff_t{width} * 4;
+    return {memory + (height - 1) * stride, width, height, -stride};
+}
+
 }  // namespace
 
 VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, bool withSound, OutputPin& pin, int width,
@@ -232,7 +239,6 @@ void VideoProducer::followSize(long bufferBytes)
         change_ = std::move(type);
         width_ = p.width;
         height_ = p.height;
-        menuPicture_.clear();
         return;
     }
 }
@@ -245,36 +251,41 @@ bool VideoProducer::fill(IMediaSample& sample)
     BYTE* buffer = nullptr;
     const long bytes = width_ * height_ * 4;
     if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
-    // The renderer's RGB32 is bottom-up: the first row in memory is the picture's last.
-    const std::ptrdiff_t stride = std::ptrdiff_t{width_} * 4;
+    // The renderer's RGB32 is bottom-up: the first row in memory is the picture's last. The
+    // subpicture and highlight are placed on the picture's own rows, so a picture sent at
+    // another size is drawn at its own first and then scaled.
+    const auto [width, height] = redraw_ ? menuSize_ : std::pair{picture_->width, picture_->height};
+    const bool scaled = width != width_ || height != height_;
+    if (scaled) drawn_.resize(std::size_t{4} * width * height);
+    const media::PictureView picture = bottomUp(scaled ? drawn_.data() : buffer, width, height);
     if (redraw_) {
-        std::copy(menuPicture_.begin(), menuPicture_.end(), buffer);
-        drawOverlay(buffer, menuPts_);
+        std::copy(menuPicture_.begin(), menuPicture_.end(), picture.pixels + (height - 1) * picture.stride);
+        drawOverlay(picture, menuPts_);
     } else {
-        if (!decoder_.convert(buffer + (height_ - 1) * stride, -stride, width_, height_)) return false;
-        drawOverlay(buffer, picture_->pts);
+        if (!decoder_.convert(picture.pixels, picture.stride, width, height)) return false;
+        drawOverlay(picture, picture_->pts);
     }
+    if (scaled && !scaler_.scale(picture, bottomUp(buffer, width_, height_))) return false;
     sample.SetActualDataLength(bytes);
     return true;
 }
 
-void VideoProducer::drawOverlay(std::uint8_t* buffer, std::int64_t pts)
+void VideoProducer::drawOverlay(const media::PictureView& picture, std::int64_t pts)
 {
     const nav::Overlay overlay = session_.overlay();
     acting_ = overlay.acting;
-    const std::size_t bytes = std::size_t{4} * width_ * height_;
-    if (overlay.button && buffer != menuPicture_.data() && !redraw_) {
-        menuPicture_.assign(buffer, buffer + bytes);
+    if (overlay.button && !redraw_) {
+        const std::uint8_t* first = picture.pixels + (picture.height - 1) * picture.stride;
+        menuPicture_.assign(first, first + std::size_t{4} * picture.width * picture.height);
+        menuSize_ = {picture.width, picture.height};
         menuPts_ = pts;
     }
     subpictures_.setShown(overlay.shown);
     const media::SubpicturePhase* phase = subpictures_.at(pts);
     if (!phase) return;
-    const std::ptrdiff_t stride = std::ptrdiff_t{width_} * 4;
-    const media::PictureView view{buffer + (height_ - 1) * stride, width_, height_, -stride};
     const media::Highlight highlight{{overlay.rect.left, overlay.rect.top, overlay.rect.right, overlay.rect.bottom},
                                      media::colourSet(overlay.colours)};
-    media::blend(view, *phase, overlay.palette, overlay.button && overlay.colours ? &highlight : nullptr);
+    media::blend(picture, *phase, overlay.palette, overlay.button && overlay.colours ? &highlight : nullptr);
 }
 
 void VideoProducer::consumed()
@@ -288,7 +299,6 @@ void VideoProducer::consumed()
         } else {
             std::tie(width_, height_) = shown_;
             formatChanges_ = false;
-            menuPicture_.clear();
         }
         change_.reset();
     }

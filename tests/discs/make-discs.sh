@@ -7,8 +7,10 @@
 #   angles/      one PAL title: a 4 s lead-in cell (chapter 1), an interleaved block of three
 #                4 s angles (chapter 2), a 4 s closing cell; each angle in a colour of its own
 #                with its number in words.
-#   sizes/       a two-second 720x576 title menu (patch colour 5) that leads on by itself to a
-#                four-second 352x288 title (patch colour 6): a change of picture size.
+#   sizes/       a two-second 720x576 root menu of title set 1 (patch colour 5) with two
+#                highlighted buttons, under a manager whose menu attributes say NTSC and which
+#                has no menu; it leads on by itself to a four-second 352x288 title (patch
+#                colour 6): changes of picture size and of video standard.
 #   codings/     one three-second PAL title per audio coding, each in its own title set, every
 #                stream a tone of its own: set 1 AC-3 5.1 en 440 Hz and AC-3 stereo fr 550 Hz
 #                with two subtitle streams (en: three coloured boxes from 0.5 to 2 s; fr:
@@ -340,21 +342,24 @@ XML
 }
 
 author_sizes() {
-  ff -f lavfi -i "color=c=navy:s=720x576:r=25:d=2" -f lavfi -i anullsrc=r=48000:cl=stereo -t 2 \
-     -vf "$(marks 720 576 0 5 0)" -target pal-dvd -aspect 4:3 -b:v 1500k -c:a ac3 -b:a 128k menu.mpg
+  menu menu Play Next 2 -vf "$(marks 720 576 0 5 0)"
   ff -f lavfi -i testsrc=size=352x288:rate=25:duration=4 -f lavfi -i sine=frequency=440:duration=4 \
      -vf "$(marks 352 288 1 6 0)" -target pal-dvd -s 352x288 -aspect 4:3 -g 12 -b:v 600k -c:a mp2 -b:a 128k title.mpg
   cat > dvd.xml <<'XML'
 <dvdauthor dest="dvd">
- <vmgm>
-  <fpc>jump menu 1;</fpc>
+ <vmgm><fpc>jump titleset 1 menu;</fpc><menus><video format="ntsc"/></menus></vmgm>
+ <titleset>
   <menus><video format="pal" resolution="720x576" aspect="4:3"/>
-   <pgc entry="title"><vob file="menu.mpg"/><post>jump title 1;</post></pgc>
+   <pgc entry="root"><vob file="menu.mpg"/>
+    <button name="b1">jump title 1;</button>
+    <button name="b2">jump title 1;</button>
+    <post>jump title 1;</post>
+   </pgc>
   </menus>
- </vmgm>
- <titleset><titles><video format="pal" resolution="352x288" aspect="4:3"/>
-  <pgc><vob file="title.mpg"/></pgc>
- </titles></titleset>
+  <titles><video format="pal" resolution="352x288" aspect="4:3"/>
+   <pgc><vob file="title.mpg"/></pgc>
+  </titles>
+ </titleset>
 </dvdauthor>
 XML
   dvdauthor -x dvd.xml > dvdauthor.log 2>&1

@@ -290,7 +290,8 @@ TEST_F(AnglePictures, TheChosenAngleShowsAndAChangeSwitchesThePictureInPlace)
     EXPECT_EQ(2u, current) << "the choice outlives the block";
 }
 
-// The sizes disc: a 720x576 menu (patch colour 5) leading by itself to a 352x288 title (6).
+// The sizes disc: a 720x576 title-set menu (patch colour 5) with the sample's two buttons, under
+// a manager whose menu attributes say 720x480, leading by itself to a 352x288 title (6).
 class SizePictures : public Pictures {
 protected:
     SizePictures() { discName = L"sizes"; }
@@ -447,6 +448,23 @@ TEST_F(Pictures, TheMenuHighlightFollowsDirectionsAndTheMouseAndActivationFollow
     ASSERT_EQ(S_OK, info->GetCurrentLocation(&location));
     EXPECT_EQ(1u, location.TitleNum);
     EXPECT_EQ(1u, location.ChapterNum);
+}
+
+// The highlight goes where its NAV pack places it on the menu's own rows, whatever size the
+// pictures travel at, and leaves the button's face as the picture has it.
+TEST_F(SizePictures, AMenusHighlightFramesItsButtonOnTheMenusOwnRows)
+{
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    const POINT first{118, 230}, second{118, 350};
+    EXPECT_TRUE(untilFramed(first, second, yellow, 3000));
+    const HDC screen = GetDC(nullptr);
+    RECT area{};
+    GetWindowRect(host, &area);
+    const COLORREF face = GetPixel(screen, area.left + 400, area.top + 230);
+    const COLORREF top = GetPixel(screen, area.left + 400, area.top + 198);
+    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(yellow(top)) << std::hex << top;
+    EXPECT_LT(std::abs(GetRValue(face) - GetBValue(face)), 40) << "the grey face " << std::hex << face;
 }
 
 // The stills disc: a menu (patch colour 3) that stills after each of its VOBUs of ten
