@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/Disc.h"
 #include "core/Language.h"
@@ -563,9 +564,10 @@ std::uint32_t Navigator::subpictureLanguage(int stream) const
     return subpictureAttributes(stream).language;
 }
 
-VideoInfo Navigator::videoAttributes() const
+namespace {
+
+VideoInfo infoOf(const VideoAttributes& v)
 {
-    const VideoAttributes& v = *streamsOf(*playback_).video;
     VideoInfo info;
     info.sourceWidth = v.width;
     info.sourceHeight = v.height;
@@ -580,6 +582,27 @@ VideoInfo Navigator::videoAttributes() const
     info.line21Field2 = v.line21Field2;
     info.film = v.film;
     return info;
+}
+
+}  // namespace
+
+VideoInfo Navigator::videoAttributes() const { return infoOf(*streamsOf(*playback_).video); }
+
+// Menus count only where the disc has them: authoring tools leave a manager without menus
+// with attributes of zero, which read as NTSC.
+VideoInfo Navigator::largestVideo() const
+{
+    const Disc& disc = playback_->disc();
+    const VideoAttributes* largest = nullptr;
+    const auto consider = [&](const VideoAttributes& v) {
+        if (!largest || std::pair{v.height, v.width} > std::pair{largest->height, largest->width}) largest = &v;
+    };
+    if (disc.videoManager.hasMenuVobs) consider(disc.videoManager.menuVideo);
+    for (const TitleSet& set : disc.titleSets) {
+        consider(set.video);
+        if (set.hasMenuVobs) consider(set.menuVideo);
+    }
+    return infoOf(largest ? *largest : disc.videoManager.menuVideo);
 }
 
 AudioInfo Navigator::audioAttributes(int stream) const

@@ -265,6 +265,8 @@ public:
     std::uint32_t audioLanguage(int stream) const;  // 0 = none or no such stream
     std::uint32_t subpictureLanguage(int stream) const;
     VideoInfo videoAttributes() const;
+    // Of the disc's largest pictures, in any domain it has: a size every picture fits.
+    VideoInfo largestVideo() const;
     AudioInfo audioAttributes(int stream) const;
     SubpictureInfo subpictureAttributes(int stream) const;
     std::vector<Button> buttons() const;

@@ -81,8 +81,9 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
     if (location.empty()) return VFW_E_DVD_INVALID_DISC;
     nav::OpenResult opened = nav::Navigator::open(toUtf8(path), readAheadBytes);
     if (!opened.navigator) return VFW_E_DVD_INVALID_DISC;
-    const nav::VideoInfo video = opened.navigator->videoAttributes();
-    // Pins already connected keep their format; frames are then drawn at that size.
+    // Pins already connected keep their format; frames are then drawn at that size. A picture
+    // scaled down to it would lose lines for good.
+    const nav::VideoInfo video = opened.navigator->largestVideo();
     offerFormats(video.sourceWidth, video.sourceHeight, video.frameRate);
     session_.open(std::move(opened.navigator), location);
     return S_OK;

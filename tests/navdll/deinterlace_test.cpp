@@ -1,0 +1,224 @@
+// The interlaced disc as the screen shows it, against FFmpeg's own bwdif of the same frame
+// made here from the disc's bytes with libavcodec and libavfilter, not through the navigator.
+#include "PlaybackTest.h"
+
+#include "FrameMarks.h"
+#include "media/Demux.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libswscale/swscale.h>
+}
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace navtest {
+namespace {
+
+constexpr int width = 720, height = 576;
+using Bgra = std::vector<std::uint8_t>;
+
+template <typename T, void (*free)(T**)>
+struct Freed {
+    void operator()(T* p) const { free(&p); }
+};
+using Codec = std::unique_ptr<AVCodecContext, Freed<AVCodecContext, avcodec_free_context>>;
+using Frame = std::unique_ptr<AVFrame, Freed<AVFrame, av_frame_free>>;
+using Graph = std::unique_ptr<AVFilterGraph, Freed<AVFilterGraph, avfilter_graph_free>>;
+
+Bgra toBgra(const AVFrame& f)
+{
+    Bgra out(std::size_t{width} * height * 4);
+    SwsContext* scale = sws_getContext(f.width, f.height, static_cast<AVPixelFormat>(f.format), width, height,
+                                       AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    std::uint8_t* planes[4] = {out.data()};
+    const int strides[4] = {width * 4};
+    sws_scale(scale, f.data, f.linesize, 0, f.height, planes, strides);
+    sws_freeContext(scale);
+    return out;
+}
+
+// FFmpeg's pictures of frame `number` (in display order) of a title's VOB: the frame as
+// decoded, woven, and each of its fields made whole by bwdif at field rate.
+struct Reference {
+    Bgra woven;
+    std::vector<Bgra> fields;
+};
+
+Reference reference(const std::wstring& vob, int number)
+{
+    std::ifstream file(std::filesystem::path(vob), std::ios::binary);
+    const std::vector<std::uint8_t> sectors{std::istreambuf_iterator<char>(file), {}};
+    std::vector<media::Packet> packets;
+    media::demux(sectors, {}, packets);
+
+    Codec codec(avcodec_alloc_context3(avcodec_find_decoder(AV_CODEC_ID_MPEG2VIDEO)));
+    avcodec_open2(codec.get(), codec->codec, nullptr);
+    AVCodecParserContext* parser = av_parser_init(AV_CODEC_ID_MPEG2VIDEO);
+    AVPacket* packet = av_packet_alloc();
+    Frame decoded(av_frame_alloc()), made(av_frame_alloc());
+    Graph graph(avfilter_graph_alloc());
+    AVFilterContext *source = nullptr, *sink = nullptr;
+    Reference result;
+    int frames = 0;
+    const auto deinterlace = [&](AVFrame* frame) {
+        if (!source) {
+            const std::string arguments = "video_size=" + std::to_string(frame->width) + "x" +
+                                          std::to_string(frame->height) + ":pix_fmt=" + std::to_string(frame->format) +
+                                          ":time_base=1/25:pixel_aspect=1/1";
+            avfilter_graph_create_filter(&source, avfilter_get_by_name("buffer"), "in", arguments.c_str(), nullptr,
+                                         graph.get());
+            avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                         graph.get());
+            AVFilterInOut* outputs = avfilter_inout_alloc();
+            AVFilterInOut* inputs = avfilter_inout_alloc();
+            *outputs = {av_strdup("in"), source, 0, nullptr};
+            *inputs = {av_strdup("out"), sink, 0, nullptr};
+            avfilter_graph_parse_ptr(graph.get(), "bwdif=mode=send_field:parity=auto:deint=interlaced", &inputs,
+                                     &outputs, nullptr);
+            avfilter_inout_free(&inputs);
+            avfilter_inout_free(&outputs);
+            avfilter_graph_config(graph.get(), nullptr);
+        }
+        if (av_buffersrc_add_frame(source, frame) < 0) return;
+        // Each field comes out at twice the frame's time, the first then the second.
+        while (av_buffersink_get_frame(sink, made.get()) >= 0) {
+            if (made->pts / 2 == number) result.fields.push_back(toBgra(*made));
+            av_frame_unref(made.get());
+        }
+    };
+    const auto receive = [&] {
+        while (avcodec_receive_frame(codec.get(), decoded.get()) >= 0) {
+            if (frames == number) result.woven = toBgra(*decoded);
+            decoded->pts = frames++;
+            deinterlace(decoded.get());
+            av_frame_unref(decoded.get());
+        }
+    };
+    for (const media::Packet& p : packets) {
+        if (p.stream.kind != media::StreamKind::Video) continue;
+        for (std::size_t used = 0; used < p.payload.size() && frames <= number + 2;) {
+            std::uint8_t* data = nullptr;
+            int size = 0;
+            used += av_parser_parse2(parser, codec.get(), &data, &size, p.payload.data() + used,
+                                     static_cast<int>(p.payload.size() - used), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+            if (!size) continue;
+            packet->data = data;
+            packet->size = size;
+            avcodec_send_packet(codec.get(), packet);
+            receive();
+        }
+    }
+    av_packet_free(&packet);
+    av_parser_close(parser);
+    return result;
+}
+
+// Root mean square of the colour channels' differences, in grey levels.
+double rmse(const Bgra& a, const Bgra& b)
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (i % 4 == 3) continue;
+        const double d = static_cast<double>(a[i]) - b[i];
+        sum += d * d;
+    }
+    return std::sqrt(sum / (static_cast<double>(a.size()) * 3 / 4));
+}
+
+// How much a picture combs: rows standing out from both neighbours the same way, as the
+// lines of two fields of something moving do (green levels squared, per pixel).
+double comb(const Bgra& bgra)
+{
+    double sum = 0;
+    for (int y = 1; y + 1 < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto g = [&](int row) { return int{bgra[(std::size_t(row) * width + x) * 4 + 1]}; };
+            sum += std::max(0, (g(y) - g(y - 1)) * (g(y) - g(y + 1)));
+        }
+    return sum / (double{width} * (height - 2));
+}
+
+Bgra capture(HWND window)
+{
+    RECT area{};
+    GetWindowRect(window, &area);
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC copy = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(copy, bitmap);
+    Bgra pixels;
+    if (bits && BitBlt(copy, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
+        const auto* first = static_cast<const std::uint8_t*>(bits);
+        pixels.assign(first, first + std::size_t{width} * height * 4);
+    }
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+class InterlacedPictures : public Playback {
+protected:
+    InterlacedPictures() { discName = L"interlaced"; }
+
+    void SetUp() override
+    {
+        Playback::SetUp();
+        ComPtr<IVideoWindow> video = playback->videoWindow();
+        ASSERT_TRUE(video);
+        OAHWND owner = 0;
+        ASSERT_EQ(S_OK, video->get_Owner(&owner));
+        host = reinterpret_cast<HWND>(owner);
+        ShowWindow(host, SW_SHOWNOACTIVATE);
+        video->SetWindowPosition(0, 0, width, height);
+        video->put_Visible(OATRUE);
+    }
+
+    // The picture on screen against FFmpeg's: how far it is from the nearer of the frame's two
+    // deinterlaced fields, and how much it combs against the woven frame.
+    void expectBwdifsPicture(const char* when)
+    {
+        const Bgra shown = capture(host);
+        ASSERT_FALSE(shown.empty());
+        const auto marks = mediatest::readFrameMarks(shown.data(), width * 4, width, height);
+        ASSERT_TRUE(marks) << when;
+        const Reference made = reference(disc(discName) + L"\\VIDEO_TS\\VTS_01_1.VOB", marks->frame);
+        ASSERT_EQ(2u, made.fields.size()) << when << ": frame " << marks->frame;
+        const double nearest = std::min(rmse(shown, made.fields[0]), rmse(shown, made.fields[1]));
+        std::printf("%s, frame %d: RMSE %.2f against FFmpeg's bwdif (%.2f against the woven frame); comb on "
+                    "screen %.1f, woven %.1f\n",
+                    when, marks->frame, nearest, rmse(shown, made.woven), comb(shown), comb(made.woven));
+        EXPECT_LT(nearest, 1.0) << when;
+        EXPECT_LT(comb(shown), comb(made.woven) / 4) << when;
+    }
+
+    HWND host = nullptr;
+};
+
+TEST_F(InterlacedPictures, MovingAndPausedTheScreenShowsFfmpegsBwdifWithoutCombing)
+{
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [](const GraphEvent& e) { return secondsOf(e) >= 2; }));
+    expectBwdifsPicture("moving");
+    ASSERT_TRUE(SUCCEEDED(playback->control->Pause()));
+    pumpMessages(500);
+    expectBwdifsPicture("paused");
+}
+
+}  // namespace
+}  // namespace navtest
