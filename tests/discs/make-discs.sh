@@ -10,7 +10,8 @@
 #   sizes/       a two-second 720x576 root menu of title set 1 (patch colour 5) with two
 #                highlighted buttons, under a manager whose menu attributes say NTSC and which
 #                has no menu; it leads on by itself to a four-second 352x288 title (patch
-#                colour 6): changes of picture size and of video standard.
+#                colour 6) under a forced white subtitle box (100,200)-(252,240) of its own
+#                size: changes of picture size and of video standard.
 #   codings/     one three-second PAL title per audio coding, each in its own title set, every
 #                stream a tone of its own: set 1 AC-3 5.1 en 440 Hz and AC-3 stereo fr 550 Hz
 #                with two subtitle streams (en: three coloured boxes from 0.5 to 2 s; fr:
@@ -58,9 +59,10 @@ ff() { ffmpeg -hide_banner -loglevel error -nostdin -y "$@"; }
 
 # A PNG of black (made transparent by spumux) with solid rectangles:
 # overlay NAME COLOUR "x:y:w:h[:t]" ...  (spumux passes the colours of such pictures on to
-# dvdauthor for the PGC palette; those of pictures with an alpha channel it drops)
+# dvdauthor for the PGC palette; those of pictures with an alpha channel it drops), of the
+# size $size names, 720x576 unless it does
 overlay() {
-  local name=$1 colour=$2 filter="color=c=black:s=720x576,format=rgb24" box
+  local name=$1 colour=$2 filter="color=c=black:s=${size:-720x576},format=rgb24" box
   shift 2
   for box in "$@"; do
     IFS=: read -r x y w h t <<<"$box"
@@ -344,7 +346,14 @@ XML
 author_sizes() {
   menu menu Play Next 2 -vf "$(marks 720 576 0 5 0)"
   ff -f lavfi -i testsrc=size=352x288:rate=25:duration=4 -f lavfi -i sine=frequency=440:duration=4 \
-     -vf "$(marks 352 288 1 6 0)" -target pal-dvd -s 352x288 -aspect 4:3 -g 12 -b:v 600k -c:a mp2 -b:a 128k title.mpg
+     -vf "$(marks 352 288 1 6 0)" -target pal-dvd -s 352x288 -aspect 4:3 -g 12 -b:v 600k -c:a mp2 -b:a 128k plain.mpg
+  size=352x288 overlay box.png white 100:200:152:40
+  cat > box.xml <<'XML'
+<subpictures format="PAL"><stream>
+ <spu start="00:00:00.00" end="00:00:04.00" force="yes" image="box.png" transparent="000000"/>
+</stream></subpictures>
+XML
+  spumux -s 0 box.xml < plain.mpg > title.mpg 2>> spumux.log
   cat > dvd.xml <<'XML'
 <dvdauthor dest="dvd">
  <vmgm><fpc>jump titleset 1 menu;</fpc><menus><video format="ntsc"/></menus></vmgm>
@@ -356,7 +365,7 @@ author_sizes() {
     <post>jump title 1;</post>
    </pgc>
   </menus>
-  <titles><video format="pal" resolution="352x288" aspect="4:3"/>
+  <titles><video format="pal" resolution="352x288" aspect="4:3"/><subpicture lang="en"/>
    <pgc><vob file="title.mpg"/></pgc>
   </titles>
  </titleset>

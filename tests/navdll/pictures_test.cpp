@@ -331,6 +331,13 @@ TEST_F(SizePictures, ATitleSmallerThanItsMenuShowsWholeWithoutGarbageBetween)
     ASSERT_TRUE(m.marks);
     EXPECT_EQ(6, m.marks->colour);
     EXPECT_NEAR(m.marks->frame / framesPerSecond, m.told, 0.2);
+    // The title's subtitle box is placed on the title's own 352x288 rows and scaled with it.
+    RECT area{};
+    GetWindowRect(host, &area);
+    const HDC screen = GetDC(nullptr);
+    const COLORREF box = GetPixel(screen, area.left + 360, area.top + 440);
+    ReleaseDC(nullptr, screen);
+    EXPECT_TRUE(GetRValue(box) > 220 && GetGValue(box) > 220 && GetBValue(box) > 220) << std::hex << box;
     ComPtr<IBasicVideo> video;
     ASSERT_TRUE(SUCCEEDED(playback->videoWindow().As(&video)));
     long width = 0, height = 0;
