@@ -1,5 +1,6 @@
 #include "MediaType.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace lumanav {
@@ -131,6 +132,12 @@ AM_MEDIA_TYPE rgb32Type(const BITMAPINFOHEADER& bitmap, const GUID& formatType)
 }
 
 }  // namespace
+
+int shownWidth(int width, int height, int aspectX, int aspectY)
+{
+    if (aspectX <= 0 || aspectY <= 0 || height <= 0) return width;
+    return static_cast<int>((std::int64_t{height} * aspectX + aspectY / 2) / aspectY);
+}
 
 MediaType rgb32VideoType(int width, int height, REFERENCE_TIME frameDuration)
 {

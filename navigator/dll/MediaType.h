@@ -32,6 +32,11 @@ private:
 // Bottom-up 32-bit RGB frames, the format the platform's standard video renderer takes
 // without a converter.
 MediaType rgb32VideoType(int width, int height, REFERENCE_TIME frameDuration);
+// The width a picture of `width` x `height` at display aspect `aspectX`:`aspectY` is shown at
+// in square pixels: 720 x 576 at 4:3 is 768 wide, at 16:9 1024. Its own without an aspect.
+int shownWidth(int width, int height, int aspectX, int aspectY);
+// The widest of them: a picture of 576 lines at 16:9.
+inline constexpr int widestShown = 1024;
 // The same with the picture's display aspect, for a change of format while streaming.
 MediaType rgb32VideoType2(int width, int height, REFERENCE_TIME frameDuration, int aspectX, int aspectY);
 // 16-bit PCM, what the platform's DirectSound renderer takes.

@@ -65,7 +65,7 @@ NavigatorFilter::NavigatorFilter()
     : video_(*this, videoPinName, 3), audio_(*this, audioPinName, 8), control_(*this), info_(*this)
 {
     // Until a disc says otherwise: 525/60 video.
-    offerFormats(720, 480, 60);
+    offerFormats(shownWidth(720, 480, 4, 3), 480, 60);
 }
 
 NavigatorFilter::~NavigatorFilter()
@@ -84,15 +84,16 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
     // Pins already connected keep their format; frames are then drawn at that size. A picture
     // scaled down to it would lose lines for good.
     const nav::VideoInfo video = opened.navigator->largestVideo();
-    offerFormats(video.sourceWidth, video.sourceHeight, video.frameRate);
+    offerFormats(shownWidth(video.sourceWidth, video.sourceHeight, video.aspectX, video.aspectY), video.sourceHeight,
+                 video.frameRate);
     session_.open(std::move(opened.navigator), location);
     return S_OK;
 }
 
 void NavigatorFilter::offerFormats(int width, int height, int fieldRate)
 {
-    // Buffers for the largest picture a disc has, so that one can follow a smaller one.
-    video_.setMediaType(rgb32VideoType(width, height, frameDuration(fieldRate)), 720 * 576 * 4);
+    // Buffers for the largest picture a disc shows, so that one can follow a smaller one.
+    video_.setMediaType(rgb32VideoType(width, height, frameDuration(fieldRate)), widestShown * 576 * 4);
     const MediaType sound = pcmAudioType(media::PcmRate, media::PcmChannels);
     audio_.setMediaType(sound, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(sound.get().pbFormat)));
 }

@@ -227,18 +227,22 @@ SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& st
     return Ready::Wait;
 }
 
+// A renderer that takes a new format gets each picture at the size it is shown in: square
+// pixels, so that it draws the picture as it is instead of stretching it crudely.
 void VideoProducer::followSize(long bufferBytes)
 {
     const media::Picture& p = *picture_;
-    if (!formatChanges_ || change_ || (p.width == width_ && p.height == height_)) return;
-    if (p.width <= 0 || p.height <= 0 || bufferBytes < p.width * p.height * 4) return;
-    const int aspectX = p.aspect.num > 0 ? p.aspect.num : p.width, aspectY = p.aspect.den > 0 ? p.aspect.den : p.height;
-    for (MediaType type : {rgb32VideoType2(p.width, p.height, frameDuration_, aspectX, aspectY),
-                           rgb32VideoType(p.width, p.height, frameDuration_)}) {
+    if (!formatChanges_ || change_ || p.width <= 0 || p.height <= 0) return;
+    const int width = shownWidth(p.width, p.height, p.aspect.num, p.aspect.den);
+    if ((width == width_ && p.height == height_) || bufferBytes < width * p.height * 4) return;
+    const int aspectX = p.aspect.num > 0 ? p.aspect.num : width, aspectY = p.aspect.den > 0 ? p.aspect.den : p.height;
+    for (MediaType type : {rgb32VideoType2(width, p.height, frameDuration_, aspectX, aspectY),
+                           rgb32VideoType(width, p.height, frameDuration_)}) {
         if (!pin_.peerAccepts(type)) continue;
         change_ = std::move(type);
-        width_ = p.width;
+        width_ = width;
         height_ = p.height;
+        menuPicture_.clear();
         return;
     }
 }
@@ -252,32 +256,27 @@ bool VideoProducer::fill(IMediaSample& sample)
     const long bytes = width_ * height_ * 4;
     if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
     // The renderer's RGB32 is bottom-up: the first row in memory is the picture's last. The
-    // subpicture and highlight are placed on the picture's own rows, so a picture sent at
-    // another size is drawn at its own first and then scaled.
-    const auto [width, height] = redraw_ ? menuSize_ : std::pair{picture_->width, picture_->height};
-    const bool scaled = width != width_ || height != height_;
-    if (scaled) drawn_.resize(std::size_t{4} * width * height);
-    const media::PictureView picture = bottomUp(scaled ? drawn_.data() : buffer, width, height);
+    // picture is scaled as it is converted, and the subpicture with it.
+    const media::PictureView picture = bottomUp(buffer, width_, height_);
     if (redraw_) {
-        std::copy(menuPicture_.begin(), menuPicture_.end(), picture.pixels + (height - 1) * picture.stride);
-        drawOverlay(picture, menuPts_);
+        std::copy(menuPicture_.begin(), menuPicture_.end(), buffer);
+        drawOverlay(picture, menuSize_, menuPts_);
     } else {
-        if (!decoder_.convert(picture.pixels, picture.stride, width, height)) return false;
-        drawOverlay(picture, picture_->pts);
+        if (!decoder_.convert(picture.pixels, picture.stride, width_, height_)) return false;
+        drawOverlay(picture, {picture_->width, picture_->height}, picture_->pts);
     }
-    if (scaled && !scaler_.scale(picture, bottomUp(buffer, width_, height_))) return false;
     sample.SetActualDataLength(bytes);
     return true;
 }
 
-void VideoProducer::drawOverlay(const media::PictureView& picture, std::int64_t pts)
+void VideoProducer::drawOverlay(const media::PictureView& picture, media::Size decoded, std::int64_t pts)
 {
     const nav::Overlay overlay = session_.overlay();
     acting_ = overlay.acting;
     if (overlay.button && !redraw_) {
         const std::uint8_t* first = picture.pixels + (picture.height - 1) * picture.stride;
         menuPicture_.assign(first, first + std::size_t{4} * picture.width * picture.height);
-        menuSize_ = {picture.width, picture.height};
+        menuSize_ = decoded;
         menuPts_ = pts;
     }
     subpictures_.setShown(overlay.shown);
@@ -285,7 +284,7 @@ void VideoProducer::drawOverlay(const media::PictureView& picture, std::int64_t 
     if (!phase) return;
     const media::Highlight highlight{{overlay.rect.left, overlay.rect.top, overlay.rect.right, overlay.rect.bottom},
                                      media::colourSet(overlay.colours)};
-    media::blend(picture, *phase, overlay.palette, overlay.button && overlay.colours ? &highlight : nullptr);
+    media::blend(picture, *phase, overlay.palette, overlay.button && overlay.colours ? &highlight : nullptr, decoded);
 }
 
 void VideoProducer::consumed()
@@ -299,6 +298,7 @@ void VideoProducer::consumed()
         } else {
             std::tie(width_, height_) = shown_;
             formatChanges_ = false;
+            menuPicture_.clear();
         }
         change_.reset();
     }

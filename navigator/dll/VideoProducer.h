@@ -13,7 +13,6 @@
 #include "core/StreamLine.h"
 #include "media/Demux.h"
 #include "media/Overlay.h"
-#include "media/PictureScaler.h"
 #include "media/VideoDecoder.h"
 
 #include <deque>
@@ -64,7 +63,7 @@ private:
     void keepUp(REFERENCE_TIME start, REFERENCE_TIME now);
     bool takeVobu(REFERENCE_TIME now);
     void followSize(long bufferBytes);
-    void drawOverlay(const media::PictureView& picture, std::int64_t pts);
+    void drawOverlay(const media::PictureView& picture, media::Size decoded, std::int64_t pts);
     static void showDrawn();
     std::optional<Sound> wantedSound() const;
     void followSound();
@@ -101,13 +100,10 @@ private:
     std::optional<Sound> sound_;
     std::unique_ptr<media::AudioDecoder> audio_;
     std::vector<media::PcmBlock> blocks_;
-    // A picture sent at another size than its own, as drawn before scaling.
-    std::vector<std::uint8_t> drawn_;
-    media::PictureScaler scaler_;
-    // A menu's last picture as decoded, as laid out in memory, so a new highlight shows at once
+    // A menu's last picture as sent, and its size as decoded, so a new highlight shows at once
     // while paused.
     std::vector<std::uint8_t> menuPicture_;
-    std::pair<int, int> menuSize_;
+    media::Size menuSize_;
     std::int64_t menuPts_ = 0;
     bool redraw_ = false;
     bool acting_ = false;  // the picture on its way shows a button in its action colours

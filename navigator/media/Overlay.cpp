@@ -50,21 +50,38 @@ Rgb toRgb(std::uint32_t yCrCb)
         clamp((luma + 132201 * cb) >> 16)};
 }
 
-void blend(PictureView picture, const SubpicturePhase& phase, const Palette& palette,
-    const Highlight* highlight)
+void blend(PictureView picture, const SubpicturePhase& phase, const Palette& palette, const Highlight* highlight,
+    Size placedOn)
 {
-    if (!phase.bitmap || !picture.pixels) return;
+    if (!phase.bitmap || !picture.pixels || picture.width <= 0 || picture.height <= 0) return;
+    const int width = placedOn.width > 0 ? placedOn.width : picture.width;
+    const int height = placedOn.height > 0 ? placedOn.height : picture.height;
     const Bitmap& bitmap = *phase.bitmap;
     const std::array<Ink, 4> normal = inks(phase.colours, palette);
     std::array<Ink, 4> lit{};
     if (highlight) lit = inks(highlight->colours, palette);
 
-    Area clip{std::max(bitmap.area.left, 0), std::max(bitmap.area.top, 0),
-        std::min(bitmap.area.right, picture.width), std::min(bitmap.area.bottom, picture.height)};
+    // What of the bitmap lies on the picture it was made for, and the pixels drawn for it:
+    // each takes the bitmap's pixel under it (its place times size / drawn size, rounded down).
+    const Area clip{std::max(bitmap.area.left, 0), std::max(bitmap.area.top, 0),
+        std::min(bitmap.area.right, width), std::min(bitmap.area.bottom, height)};
+    if (clip.left >= clip.right || clip.top >= clip.bottom) return;
+    const auto drawn = [](int at, int drawnSize, int size) {
+        return static_cast<int>((std::int64_t{at} * drawnSize + size - 1) / size);
+    };
+    const auto placed = [](int at, int size, int drawnSize) {
+        return static_cast<int>(std::int64_t{at} * size / drawnSize);
+    };
+    const int left = drawn(clip.left, picture.width, width), right = drawn(clip.right, picture.width, width);
+    std::vector<int> columns(static_cast<std::size_t>(right - left));
+    for (int x = left; x < right; ++x) columns[x - left] = placed(x, width, picture.width);
+
     auto region = phase.regions.begin();
     const ColourRegion* band = nullptr;  // the region of the line, its changes' inks in changed
     std::vector<std::array<Ink, 4>> changed;
-    for (int y = clip.top; y < clip.bottom; ++y) {
+    const int bottom = drawn(clip.bottom, picture.height, height);
+    for (int row = drawn(clip.top, picture.height, height); row < bottom; ++row) {
+        const int y = placed(row, height, picture.height);
         while (region != phase.regions.end() && region->bottom <= y) ++region;
         const ColourRegion* here = region != phase.regions.end() && region->top <= y ? &*region : nullptr;
         if (here && here != band) {
@@ -74,15 +91,16 @@ void blend(PictureView picture, const SubpicturePhase& phase, const Palette& pal
         band = here;
         const std::uint8_t* types =
             &bitmap.pixels[static_cast<std::size_t>(y - bitmap.area.top) * bitmap.area.width()];
-        std::uint8_t* row = picture.pixels + y * picture.stride;
+        std::uint8_t* pixels = picture.pixels + row * picture.stride;
         bool litRow = highlight && y >= highlight->area.top && y < highlight->area.bottom;
         const std::array<Ink, 4>* base = &normal;
         std::size_t next = 0;  // the band's first change not yet reached
-        for (int x = clip.left; x < clip.right; ++x) {
+        for (int column = left; column < right; ++column) {
+            const int x = columns[column - left];
             for (; band && next < band->changes.size() && band->changes[next].column <= x; ++next)
                 base = &changed[next];
             bool inside = litRow && x >= highlight->area.left && x < highlight->area.right;
-            put(row + 4 * x, (inside ? lit : *base)[types[x - bitmap.area.left] & 3]);
+            put(pixels + 4 * column, (inside ? lit : *base)[types[x - bitmap.area.left] & 3]);
         }
     }
 }

@@ -33,10 +33,16 @@ struct Highlight {
     ColourSet colours;
 };
 
+// The size of the picture a subpicture was made for, where that picture is drawn at another.
+struct Size {
+    int width = 0, height = 0;
+};
+
 // Blends the phase's bitmap over the picture, each pixel type by its colour at its contrast
 // (0 leaves the picture, 15 covers it), changed where the phase's regions say and, inside the
-// highlighted button, the highlight's. What falls outside the picture is left out.
+// highlighted button, the highlight's. What falls outside the picture is left out. Drawn
+// `placedOn` a picture of that size (the picture's own unless given) scaled to this one.
 void blend(PictureView picture, const SubpicturePhase& phase, const Palette& palette,
-    const Highlight* highlight = nullptr);
+    const Highlight* highlight = nullptr, Size placedOn = {});
 
 }  // namespace media

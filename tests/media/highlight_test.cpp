@@ -1,6 +1,7 @@
 // Menu buttons drawn with the colours the NAV pack gives for selection and activation.
 #include <gtest/gtest.h>
 
+#include <utility>
 
 #include "core/Ifo.h"
 #include "core/NavPack.h"
@@ -59,6 +60,18 @@ TEST(Highlight, TheSelectedOrActivatedButtonShowsItsColoursAndNoOtherDoes)
     Picture activated = draw(colours.action);
     EXPECT_PRED2(near, activated.at(118, 198), red);
     EXPECT_EQ(activated.at(118, 318), background);
+
+    // On the picture as it is shown in square pixels, and at half its size, the outline lands
+    // where the scaled picture has it.
+    for (const auto& [w, h] : {std::pair{768, 576}, std::pair{360, 288}}) {
+        Picture scaled(w, h);
+        media::Highlight highlight{area, media::colourSet(colours.selection)};
+        media::blend(scaled.view(), phase, palette, &highlight, {Picture::Width, Picture::Height});
+        EXPECT_PRED2(near, scaled.at(118 * w / 720, 198 * h / 576), yellow) << w;
+        EXPECT_PRED2(near, scaled.at(600 * w / 720, 262 * h / 576), yellow) << w;
+        EXPECT_EQ(scaled.at(125 * w / 720, 230 * h / 576), background) << w << ": inside the outline";
+        EXPECT_EQ(scaled.at(118 * w / 720, 318 * h / 576), background) << w << ": the other button";
+    }
 
     Picture plain;
     media::blend(plain.view(), phase, palette);

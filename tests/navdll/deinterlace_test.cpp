@@ -25,7 +25,8 @@ extern "C" {
 namespace navtest {
 namespace {
 
-constexpr int width = 720, height = 576;
+// As the disc is shown: 720 x 576 at 4:3 in square pixels.
+constexpr int width = 768, height = 576;
 using Bgra = std::vector<std::uint8_t>;
 
 template <typename T, void (*free)(T**)>
@@ -184,6 +185,7 @@ protected:
         OAHWND owner = 0;
         ASSERT_EQ(S_OK, video->get_Owner(&owner));
         host = reinterpret_cast<HWND>(owner);
+        SetWindowPos(host, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(host, SW_SHOWNOACTIVATE);
         video->SetWindowPosition(0, 0, width, height);
         video->put_Visible(OATRUE);

@@ -67,7 +67,7 @@ TEST_F(GraphBuild, FullBuildFeedsThePlayersRendererAndASoundRenderer)
     ASSERT_EQ(S_OK, feeding->ConnectionMediaType(&type));
     ASSERT_TRUE(IsEqualGUID(type.subtype, MEDIASUBTYPE_RGB32));
     const auto* video = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
-    EXPECT_EQ(720, video->bmiHeader.biWidth);
+    EXPECT_EQ(768, video->bmiHeader.biWidth) << "720 at 4:3 in square pixels, as it is shown";
     EXPECT_EQ(576, video->bmiHeader.biHeight) << "the disc is PAL";
     EXPECT_EQ(400000, video->AvgTimePerFrame);
     CoTaskMemFree(type.pbFormat);

@@ -152,7 +152,7 @@ TEST(StandaloneNavigator, OpensAVolumeWhileStoppedAndRefusesOthers)
     ASSERT_EQ(S_OK, info->GetNumberOfChapters(1, &chapters));
     EXPECT_EQ(300u, chapters);
 
-    // Its pins offer the volume's picture: NTSC, at the size the disc gives its video.
+    // Its pins offer the volume's picture: NTSC.
     DVD_VideoAttributes video{};
     ASSERT_EQ(S_OK, info->GetCurrentVideoAttributes(&video));
     ComPtr<IPin> videoPin;
@@ -163,8 +163,9 @@ TEST(StandaloneNavigator, OpensAVolumeWhileStoppedAndRefusesOthers)
     ASSERT_EQ(S_OK, types->Next(1, &type, nullptr));
     const auto* format = reinterpret_cast<const VIDEOINFOHEADER*>(type->pbFormat);
     EXPECT_EQ(333667, format->AvgTimePerFrame);
-    EXPECT_EQ(static_cast<LONG>(video.ulSourceResolutionY), format->bmiHeader.biHeight);
-    EXPECT_EQ(static_cast<LONG>(video.ulSourceResolutionX), format->bmiHeader.biWidth);
+    // Its title's 352x240 at 4:3 in square pixels, as it is shown; the manager has no menu.
+    EXPECT_EQ(240, format->bmiHeader.biHeight);
+    EXPECT_EQ(320, format->bmiHeader.biWidth);
     CoTaskMemFree(type->pbFormat);
     CoTaskMemFree(type);
 

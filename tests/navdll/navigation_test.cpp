@@ -186,10 +186,10 @@ bool showsSelection(IBasicVideo& video, POINT lit, POINT plain)
         long width = 0, height = 0;
         const std::vector<COLORREF> picture = currentPicture(video, width, height);
         if (!picture.empty()) {
+            // The menu's 720 columns as wide as the picture is shown.
+            const auto at = [&](POINT p) { return picture[p.y * width + p.x * width / 720]; };
             const COLORREF background = picture[10 * width + 10];
-            if (distance(picture[lit.y * width + lit.x], background) > 120 &&
-                distance(picture[plain.y * width + plain.x], background) < 40)
-                return true;
+            if (distance(at(lit), background) > 120 && distance(at(plain), background) < 40) return true;
         }
         pumpMessages(20);
     }

@@ -534,10 +534,11 @@ TEST_F(StillPictures, EachVobuHoldsItsPictureAndHighlightOrSubtitleUntilReleased
 namespace navtest {
 namespace {
 
-// A point of a 720x576 picture as the video pin sends it, bottom-up.
+// A point of a 720x576 picture at 4:3 as the video pin sends it: bottom-up, 768 wide.
 std::optional<COLORREF> pixelOf(const TappedSample& sample, POINT p)
 {
-    const std::size_t at = (std::size_t{575 - static_cast<std::size_t>(p.y)} * 720 + p.x) * 4;
+    constexpr std::size_t sent = 768;
+    const std::size_t at = (std::size_t{575 - static_cast<std::size_t>(p.y)} * sent + p.x * sent / 720) * 4;
     if (sample.bytes.size() < at + 4) return std::nullopt;
     return RGB(sample.bytes[at + 2], sample.bytes[at + 1], sample.bytes[at]);
 }
@@ -546,8 +547,12 @@ std::optional<COLORREF> pixelOf(const TappedSample& sample, POINT p)
 // of pictures: what changes there is drawn again, and the button acts only once seen.
 TEST_F(Pictures, AnActivatedButtonIsSeenInItsActionColoursBeforeItsTitlePlays)
 {
-    PinTap tap(*playback, L"Video", std::size_t{1} << 20);
+    PinTap tap(*playback, L"Video", std::size_t{1} << 21);
     ASSERT_TRUE(tap.ready());
+    // Connected again through the tap, the renderer takes the picture's size unless told.
+    ComPtr<IVideoWindow> window;
+    ASSERT_TRUE(SUCCEEDED(playback->control.As(&window)));
+    ASSERT_TRUE(SUCCEEDED(window->SetWindowPosition(0, 0, 720, 576)));
     const POINT first{118, 230}, second{118, 350};
     runToMenu();
     pumpMessages(1500);
