@@ -31,6 +31,9 @@ std::wstring DrivePrefix(const std::wstring& text)
 void TMainForm::PlayButtonClick()
 {
     ToolBar.SetFocus();
+    // The disc being opened starts playing when it is ready: a second Play adds nothing.
+    if (FilterGraph.Building())
+        return;
     if (FilterGraph.Active()) {
         // Where the disc's navigation has ended nothing plays forwards: Play starts it afresh.
         const std::wstring ended = EndedVolume();
@@ -63,6 +66,9 @@ void TMainForm::PlayDVD(const std::wstring& path)
     FilterGraph.SetActive(true);
     AM_DVD_RENDERSTATUS status{};
     const HRESULT result = FilterGraph.RenderDVD(status, path, AM_DVD_HWDEC_PREFER);
+    // Stop, Open, a drive choice or closing came while the disc opened and have taken over.
+    if (result == E_ABORT)
+        return;
     ShowVolume(result == S_OK ? VolumeFolder() : std::wstring());
     if (result == S_OK) {
         FilterGraph.PlayGraph();
