@@ -48,7 +48,7 @@ void TMainForm::PlayButtonClick()
     PlayDVD(drive.empty() ? std::wstring() : drive + kVolumeSuffix);
 }
 
-void TMainForm::PlayDVD(const std::wstring& path)
+bool TMainForm::PlayDVD(const std::wstring& path)
 {
     Seeking = false; // whatever press was under way has ended
     PreviewForm->Show();
@@ -59,7 +59,7 @@ void TMainForm::PlayDVD(const std::wstring& path)
         SpeedTrackBar.SetPosition(app::kNormalSpeedPosition);
         GetInfo();
         Initialize();
-        return;
+        return true;
     }
 
     ClearTitleDisplay();
@@ -68,7 +68,7 @@ void TMainForm::PlayDVD(const std::wstring& path)
     const HRESULT result = FilterGraph.RenderDVD(status, path, AM_DVD_HWDEC_PREFER);
     // Stop, Open, a drive choice or closing came while the disc opened and have taken over.
     if (result == E_ABORT)
-        return;
+        return false;
     ShowVolume(result == S_OK ? VolumeFolder() : std::wstring());
     if (result == S_OK) {
         FilterGraph.PlayGraph();
@@ -77,12 +77,13 @@ void TMainForm::PlayDVD(const std::wstring& path)
         const ComPtr<IDvdControl2> navigator = Navigator();
         navigator->SetOption(DVD_NotifyParentalLevelChange, FALSE);
         navigator->SetOption(DVD_HMSF_TimeCodeEvents, TRUE);
-        return;
+        return true;
     }
     for (const std::wstring& message : app::RenderMessages(result, status))
         ShowPlayError(message);
     // The component stays active with an emptied graph: Play now resumes, Stop ends it.
     FilterGraph.ClearGraph();
+    return true;
 }
 
 std::wstring TMainForm::VolumeFolder()
