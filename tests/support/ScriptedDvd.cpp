@@ -562,8 +562,9 @@ public:
         // thread of its own: the renderers scripted by now are made here, on the player's.
         for (int i = 0; i < state_->script.videoRenderers; ++i) {
             ComPtr<IBaseFilter> renderer;
-            if (SUCCEEDED(CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer))))
-                videoRenderers_.push_back(renderer);
+            const HRESULT made =
+                CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer));
+            if (SUCCEEDED(made)) videoRenderers_.push_back(renderer);
         }
         const std::lock_guard lock(state_->graphMutex);
         if (graph_) state_->currentGraph = graph_.Get();
