@@ -89,7 +89,8 @@ public:
     // The part of showing that fills the other windows: the stored settings and drive lists.
     void ShowSettingsAndDrives();
     void FormClose();
-    void PlayDVD(const std::wstring& path);
+    // False when Stop, Open, a drive choice or closing took over while the disc opened.
+    bool PlayDVD(const std::wstring& path);
     void Initialize();
     void PlayButtonClick();
     void PauseButtonClick();

@@ -52,7 +52,8 @@ void TMainForm::ChooseDrive(ui::MenuItem& Sender)
     const std::wstring entry = Sender.Caption;
     FilterGraph.ClearGraph();
     FilterGraph.SetActive(false);
-    PlayDVD(name + L":\\VIDEO_TS\\VIDEO_TS.IFO");
+    if (!PlayDVD(name + L":\\VIDEO_TS\\VIDEO_TS.IFO"))
+        return;
     if (ui::MenuItem* item = DrivesMenu.Items().Find(name))
         item->SetChecked(true);
     SetCaption(L"Lumadisc  " + entry);

@@ -31,6 +31,9 @@ std::wstring DrivePrefix(const std::wstring& text)
 void TMainForm::PlayButtonClick()
 {
     ToolBar.SetFocus();
+    // The disc being opened starts playing when it is ready: a second Play adds nothing.
+    if (FilterGraph.Building())
+        return;
     if (FilterGraph.Active()) {
         // Where the disc's navigation has ended nothing plays forwards: Play starts it afresh.
         const std::wstring ended = EndedVolume();
@@ -45,7 +48,7 @@ void TMainForm::PlayButtonClick()
     PlayDVD(drive.empty() ? std::wstring() : drive + kVolumeSuffix);
 }
 
-void TMainForm::PlayDVD(const std::wstring& path)
+bool TMainForm::PlayDVD(const std::wstring& path)
 {
     Seeking = false; // whatever press was under way has ended
     PreviewForm->Show();
@@ -56,13 +59,16 @@ void TMainForm::PlayDVD(const std::wstring& path)
         SpeedTrackBar.SetPosition(app::kNormalSpeedPosition);
         GetInfo();
         Initialize();
-        return;
+        return true;
     }
 
     ClearTitleDisplay();
     FilterGraph.SetActive(true);
     AM_DVD_RENDERSTATUS status{};
     const HRESULT result = FilterGraph.RenderDVD(status, path, AM_DVD_HWDEC_PREFER);
+    // Stop, Open, a drive choice or closing came while the disc opened and have taken over.
+    if (result == E_ABORT)
+        return false;
     ShowVolume(result == S_OK ? VolumeFolder() : std::wstring());
     if (result == S_OK) {
         FilterGraph.PlayGraph();
@@ -71,12 +77,13 @@ void TMainForm::PlayDVD(const std::wstring& path)
         const ComPtr<IDvdControl2> navigator = Navigator();
         navigator->SetOption(DVD_NotifyParentalLevelChange, FALSE);
         navigator->SetOption(DVD_HMSF_TimeCodeEvents, TRUE);
-        return;
+        return true;
     }
     for (const std::wstring& message : app::RenderMessages(result, status))
         ShowPlayError(message);
     // The component stays active with an emptied graph: Play now resumes, Stop ends it.
     FilterGraph.ClearGraph();
+    return true;
 }
 
 std::wstring TMainForm::VolumeFolder()

@@ -3,6 +3,7 @@
 #include "graph/ClassContext.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <exception>
 
@@ -22,7 +23,63 @@ template <class Enumerator, class Item, class Visit> void ForEach(Enumerator& en
     while (enumerator.Next(1, item.ReleaseAndGetAddressOf(), nullptr) == S_OK) visit(item);
 }
 
+// Waits for `thread` to end while the calling thread's windows go on answering. A quit request
+// met on the way is left for the loop it was meant for; until the end only messages other
+// threads send are answered then.
+void WaitDispatching(HANDLE thread)
+{
+    bool quit = false;
+    WPARAM exitCode = 0;
+    while (MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, quit ? QS_SENDMESSAGE : QS_ALLINPUT,
+                                       quit ? 0 : MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, quit ? PM_REMOVE | PM_QS_SENDMESSAGE : PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                exitCode = message.wParam;
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(exitCode));
+}
+
 }  // namespace
+
+// One opening of a volume, shared by the thread that runs it and the component that waits.
+struct TFilterGraph::Build {
+    ComPtr<IDvdGraphBuilder> builder;
+    std::wstring path;
+    DWORD flags = 0;
+    AM_DVD_RENDERSTATUS status{};
+    HRESULT result = E_UNEXPECTED;
+    std::atomic<bool> done{false};
+    HANDLE thread = nullptr;
+
+    ~Build()
+    {
+        if (thread) CloseHandle(thread);
+    }
+
+    void Run()
+    {
+        // Its own apartment: what the builder creates here is free-threaded, like the builder.
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        result = builder->RenderDvdVideoVolume(path.empty() ? nullptr : path.c_str(), flags, &status);
+        builder.Reset();
+        if (SUCCEEDED(com)) CoUninitialize();
+        done = true;
+    }
+
+    static DWORD WINAPI Thread(void* parameter)
+    {
+        const std::unique_ptr<std::shared_ptr<Build>> build(static_cast<std::shared_ptr<Build>*>(parameter));
+        (*build)->Run();
+        return 0;
+    }
+};
 
 TFilterGraph::TFilterGraph() : notifyWindow_([this] { ProcessPendingEvents(); }) {}
 
@@ -41,6 +98,7 @@ void TFilterGraph::Loaded()
 
 void TFilterGraph::SetMode(TGraphMode mode)
 {
+    Settle();
     if (mode == mode_) return;
     const bool wasActive = active_;
     SetActive(false);
@@ -50,6 +108,7 @@ void TFilterGraph::SetMode(TGraphMode mode)
 
 void TFilterGraph::SetActive(bool active)
 {
+    Settle();
     if (active == active_) return;
     if (active)
         Activate();
@@ -142,6 +201,7 @@ void TFilterGraph::Deactivate()
     captureGraphBuilder_.Reset();
     dvdGraphBuilder_.Reset();
     active_ = false;
+    ++emptied_;
     if (failure) std::rethrow_exception(failure);
 }
 
@@ -149,7 +209,8 @@ HRESULT TFilterGraph::QueryInterface(REFIID iid, void** object)
 {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!active_) return E_NOINTERFACE;
+    // The builder keeps its objects to itself while it builds; asking could wait on the drive.
+    if (!active_ || Building()) return E_NOINTERFACE;
 
     HRESULT result = E_NOINTERFACE;
     switch (mode_) {
@@ -215,7 +276,9 @@ std::vector<ComPtr<IBaseFilter>> TFilterGraph::ListFilters()
 
 void TFilterGraph::ClearGraph()
 {
+    Settle();
     if (!graphBuilder_) return;
+    ++emptied_;
     StopGraph();
 
     for (const ComPtr<IBaseFilter>& filter : ListFilters()) {
@@ -234,12 +297,39 @@ void TFilterGraph::ClearGraph()
 
 HRESULT TFilterGraph::RenderDVD(AM_DVD_RENDERSTATUS& status, const std::wstring& path, DWORD flags)
 {
+    Settle();
     if (!dvdGraphBuilder_) return VFW_E_DVD_RENDERFAIL;
     BroadcastControlEvent(ceDVDRendering, flags);
-    const HRESULT result =
-        dvdGraphBuilder_->RenderDvdVideoVolume(path.empty() ? nullptr : path.c_str(), flags, &status);
-    if (result == S_OK || result == S_FALSE) BroadcastControlEvent(ceDVDRendered, flags);
-    return result;
+
+    const auto build = std::make_shared<Build>();
+    build->builder = dvdGraphBuilder_;
+    build->path = path;
+    build->flags = flags;
+    auto* shared = new std::shared_ptr<Build>(build);
+    build->thread = CreateThread(nullptr, 0, Build::Thread, shared, 0, nullptr);
+    if (build->thread) {
+        const unsigned emptied = emptied_;
+        build_ = build;
+        WaitDispatching(build->thread);
+        if (build_ == build) build_.reset();
+        // Events the graph queued meanwhile waited for it to be built.
+        PostMessageW(notifyWindow_.Handle(), GraphNotifyMessage, 0, 0);
+        if (emptied != emptied_) return E_ABORT;
+    } else {
+        delete shared;
+        build->Run();
+    }
+    status = build->status;
+    if (build->result == S_OK || build->result == S_FALSE) BroadcastControlEvent(ceDVDRendered, flags);
+    return build->result;
+}
+
+bool TFilterGraph::Building() const { return build_ && !build_->done; }
+
+void TFilterGraph::Settle()
+{
+    // A copy: the build may be let go of by the frame that started it once this wait ends.
+    if (const std::shared_ptr<Build> build = build_; build && !build->done) WaitDispatching(build->thread);
 }
 
 int TFilterGraph::Volume()
@@ -259,6 +349,7 @@ void TFilterGraph::SetVolume(int volume)
 
 void TFilterGraph::InsertFilterComponent(IFilterComponent* component)
 {
+    Settle();
     if (!component) return;
     filterComponents_.push_back(component);
     if (active_) AddComponentFilter(*component);
@@ -266,6 +357,7 @@ void TFilterGraph::InsertFilterComponent(IFilterComponent* component)
 
 void TFilterGraph::RemoveFilterComponent(IFilterComponent* component)
 {
+    Settle();
     const auto found = std::find(filterComponents_.begin(), filterComponents_.end(), component);
     if (found != filterComponents_.end()) filterComponents_.erase(found);
     if (active_ && component) RemoveComponentFilter(*component);
@@ -307,6 +399,7 @@ void TFilterGraph::BroadcastControlEvent(TControlEvent kind, DWORD param)
 
 void TFilterGraph::SetGraphEdit(bool graphEdit)
 {
+    Settle();
     graphEdit_ = graphEdit;
     if (graphEdit && active_ && rotCookie_ == 0) Register();
     if (!graphEdit && rotCookie_ != 0) Revoke();
@@ -338,6 +431,7 @@ void TFilterGraph::Revoke()
 
 void TFilterGraph::SetLogFile(const std::wstring& name)
 {
+    Settle();
     if (active_)
         ApplyLogFile(name);
     else

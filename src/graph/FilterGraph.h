@@ -9,6 +9,7 @@
 #include "graph/GraphContracts.h"
 #include "graph/NotifyWindow.h"
 #include "graph/TimeCodes.h"
+#include "ui/Abort.h"
 
 namespace graph {
 
@@ -91,10 +92,12 @@ public:
         if (FAILED(QueryInterface(__uuidof(I), reinterpret_cast<void**>(result.GetAddressOf())))) result.Reset();
         return result;
     }
-    // The interface, or EInterfaceNotSupported.
+    // The interface, or EInterfaceNotSupported; while a volume is being opened a command has
+    // nothing to act on yet, and ends quietly (ui::EAbort).
     template <class I> ComPtr<I> Get()
     {
         ComPtr<I> result = Query<I>();
+        if (!result && Building()) throw ui::EAbort();
         if (!result) throw EInterfaceNotSupported();
         return result;
     }
@@ -103,8 +106,15 @@ public:
     bool PauseGraph();
     bool StopGraph();
     void ClearGraph();
-    // Failure codes are returned, not raised; the status is untouched while inactive.
+    // Failure codes are returned, not raised; the status is untouched while inactive. A drive
+    // may take seconds to answer: the volume is opened on a thread of its own while this
+    // thread's windows go on answering. E_ABORT when a handler that ran meanwhile emptied the
+    // graph or let it go: the build's outcome then concerns no one.
     HRESULT RenderDVD(AM_DVD_RENDERSTATUS& status, const std::wstring& path, DWORD flags);
+    // A volume is being opened. Until it is, interface requests go unanswered, the transport
+    // and volume do nothing, graph events wait, and whatever empties, changes or lets go of
+    // the graph first waits for the build, answering messages meanwhile.
+    bool Building() const;
 
     // 0 (silence) to 10000 (full).
     int Volume();
@@ -202,6 +212,10 @@ private:
         void operator()(HANDLE file) const { CloseHandle(file); }
     };
 
+    struct Build;
+
+    // Waits, answering messages, for a build under way to end.
+    void Settle();
     void Activate();
     void Deactivate();
     void CreateGraphObjects();
@@ -235,6 +249,8 @@ private:
     ComPtr<IMediaEventEx> mediaEvent_;
     DWORD rotCookie_ = 0;
     std::unique_ptr<void, FileCloser> logStream_;
+    std::shared_ptr<Build> build_;  // the newest build, until it has been answered
+    unsigned emptied_ = 0;          // counts the graphs emptied or let go
 };
 
 }  // namespace graph

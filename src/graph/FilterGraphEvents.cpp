@@ -41,7 +41,8 @@ void TFilterGraph::ProcessPendingEvents()
     const ComPtr<IMediaEventEx> queue = mediaEvent_;
     // A handler's modal box lets the notification through again: the drain under way takes
     // those events in turn, after the box.
-    if (!queue || draining_) return;
+    // Events of a graph being built wait until it is built: their handlers would find nothing.
+    if (!queue || draining_ || Building()) return;
     draining_ = true;
     struct EndDrain {
         bool& draining;

@@ -1,4 +1,5 @@
 #include "Application.h"
+#include "Abort.h"
 #include "Dialogs.h"
 #include "Form.h"
 #include <commctrl.h>
@@ -130,6 +131,7 @@ void Application::Terminate()
 
 void Application::ShowException(const std::exception& error)
 {
+    if (dynamic_cast<const EAbort*>(&error)) return;
     ShowError(ErrorBoxText(AnsiToWide(error.what())));
 }
 

@@ -43,7 +43,7 @@ public:
     Form* MainForm() const { return mainForm_; }
 
     // The top-level error display: a stop-icon box with the error text, captioned with the
-    // application title, through the dialog seam.
+    // application title, through the dialog seam. EAbort shows nothing.
     void ShowException(const std::exception& error);
     // The same box for a text of the program's own.
     void ShowError(const std::wstring& text);

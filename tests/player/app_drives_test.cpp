@@ -112,6 +112,19 @@ TEST_F(Drives, TheCaptionAndTheCheckMarkNameTheVolumeThatPlaysWhoeverChoseIt)
     EXPECT_EQ(MainForm->Caption(), L"Lumadisc");
 }
 
+TEST_F(Drives, ADriveStoppedOrReplacedWhileItsDiscOpensIsNotNamed)
+{
+    MainForm->GetDrives();
+    ASSERT_TRUE(DuringOpening([this] { PlayItem(L"P")->Click(); }, [] { MainForm->StopButtonClick(); }));
+    EXPECT_FALSE(PlayItem(L"P")->Checked());
+    EXPECT_EQ(MainForm->Caption(), L"Lumadisc");
+
+    ASSERT_TRUE(DuringOpening([this] { PlayItem(L"P")->Click(); }, [this] { PlayItem(L"R")->Click(); }));
+    EXPECT_FALSE(PlayItem(L"P")->Checked());
+    EXPECT_TRUE(PlayItem(L"R")->Checked());
+    EXPECT_EQ(MainForm->Caption(), L"Lumadisc  R:\\  ");
+}
+
 TEST_F(Drives, ChoosingAnEjectEntryOpensThatDrivesTray)
 {
     MainForm->GetDrives();

@@ -83,6 +83,40 @@ void PlayerFixture::StartPlayback()
     PumpMessages();
 }
 
+namespace {
+
+struct Opening {
+    HANDLE gate;
+    std::function<void()> during;
+    bool ran = false;
+};
+Opening* opening = nullptr;
+
+} // namespace
+
+bool PlayerFixture::DuringOpening(const std::function<void()>& start, std::function<void()> during)
+{
+    Opening current{CreateEventW(nullptr, TRUE, FALSE, nullptr), std::move(during)};
+    opening = &current;
+    dvd.script.renderGate = current.gate;
+    SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        // Released from a timer of its own: `during` may itself wait for the build.
+        SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            SetEvent(opening->gate);
+        });
+        opening->ran = true;
+        ui::Application::Instance().Guard(opening->during);
+    });
+    start();
+    PumpMessages();
+    dvd.script.renderGate = nullptr;
+    opening = nullptr;
+    CloseHandle(current.gate);
+    return current.ran;
+}
+
 void PlayerFixture::Deliver(long code, LONG_PTR param1, LONG_PTR param2)
 {
     ASSERT_EQ(dvd.PostEvent(code, param1, param2), S_OK);

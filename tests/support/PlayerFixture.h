@@ -76,6 +76,10 @@ protected:
 
     // Play with no default drive: the scripted navigator builds with renderResult.
     void StartPlayback();
+    // Runs `start`, a command that opens a disc, on a disc that is not ready: `during` runs on
+    // this thread while the build waits, as the toolkit raises a handler, and the disc becomes
+    // ready soon after. False when nothing ran meanwhile.
+    bool DuringOpening(const std::function<void()>& start, std::function<void()> during);
     // Queues a graph event and lets it reach the player through the notification window.
     void Deliver(long code, LONG_PTR param1, LONG_PTR param2);
     // The navigator log entries from `first` on.

@@ -558,6 +558,14 @@ public:
         const ComPtr<PlatformGraph> graph(new PlatformGraph(state_));
         graphResult_ = graph->Create();
         if (SUCCEEDED(graphResult_)) graphResult_ = graph.As(&graph_);
+        // A renderer's window ends with the thread that made it, and the player builds on a
+        // thread of its own: the renderers scripted by now are made here, on the player's.
+        for (int i = 0; i < state_->script.videoRenderers; ++i) {
+            ComPtr<IBaseFilter> renderer;
+            const HRESULT made =
+                CoCreateInstance(CLSID_VideoRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&renderer));
+            if (SUCCEEDED(made)) videoRenderers_.push_back(renderer);
+        }
         const std::lock_guard lock(state_->graphMutex);
         if (graph_) state_->currentGraph = graph_.Get();
     }
@@ -592,6 +600,8 @@ public:
     {
         state_->log.push_back("RenderDvdVideoVolume(" + Narrow(path) + "," + std::to_string(flags) + ")");
         const DvdScript& script = state_->script;
+        // Bounded: a player that builds on its GUI thread fails the test instead of hanging it.
+        if (script.renderGate) WaitForSingleObject(script.renderGate, 10000);
         if (status) *status = script.renderStatus;
         if (script.renderResult != S_OK && script.renderResult != S_FALSE) return script.renderResult;
         if (!graph_) return graphResult_;
@@ -601,7 +611,10 @@ public:
         graph_->AddFilter(MakeScriptedFilter(filterScript).Get(), L"DVD Navigator");
         for (int i = 0; i < script.videoRenderers; ++i) {
             const std::wstring name = i == 0 ? L"Video Renderer" : L"Video Renderer " + std::to_wstring(i + 1);
-            if (const HRESULT added = AddPlatformFilter(CLSID_VideoRenderer, name); FAILED(added)) return added;
+            const HRESULT added = i < static_cast<int>(videoRenderers_.size())
+                                      ? graph_->AddFilter(videoRenderers_[i].Get(), name.c_str())
+                                      : AddPlatformFilter(CLSID_VideoRenderer, name);
+            if (FAILED(added)) return added;
         }
         if (script.audioRenderer) {
             if (const HRESULT added = AddPlatformFilter(CLSID_DSoundRender, L"Audio Renderer"); FAILED(added))
@@ -639,6 +652,7 @@ private:
     ComPtr<IGraphBuilder> graph_;
     HRESULT graphResult_ = S_OK;
     ComPtr<Navigator> navigator_;
+    std::vector<ComPtr<IBaseFilter>> videoRenderers_;
 };
 
 class BuilderFactory : public ComObject<IClassFactory> {

@@ -36,6 +36,9 @@ struct DvdScript {
     HRESULT filtergraphResult = S_OK;
     HRESULT renderResult = S_OK;
     AM_DVD_RENDERSTATUS renderStatus{};
+    // When set, a build waits for this event (10 s at most) before it answers, like a drive
+    // spinning up.
+    HANDLE renderGate = nullptr;
     // Filters a build (S_OK or S_FALSE) adds to the graph besides the navigator filter:
     // standard video renderers ("Video Renderer", "Video Renderer 2", ...) and a DirectSound
     // renderer (which makes the graph answer IBasicAudio).
