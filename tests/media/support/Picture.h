@@ -26,12 +26,6 @@ struct Picture {
         const std::uint8_t* p = &bytes[(std::size_t(y) * width + x) * 4];
         return {p[2], p[1], p[0]};
     }
-}; }
-    media::Rgb at(int x, int y) const
-    {
-        const std::uint8_t* p = &bytes[(y * Width + x) * 4];
-        return {p[2], p[1], p[0]};
-    }
 };
 
 }  // namespace mediatest
