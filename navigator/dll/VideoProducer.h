@@ -1,11 +1,11 @@
 #pragma once
 // The disc's pictures for the video pin: VOBUs from the core's reading cursor, their video
 // packets decoded, each picture stamped from its time stamp on one continuous line of stream
-// time, converted into the renderer's bottom-up RGB32 buffer and the subpicture and menu
-// highlight drawn over it. Holds one VOBU of packets and one picture: the queues downstream
-// are the renderer's. A picture of another size (a menu's and a title's may differ) changes the
-// format on the way where the renderer takes such changes, and is scaled to the current size
-// where it does not.
+// time, converted into the renderer's bottom-up RGB32 buffer at the size it is shown in
+// (square pixels) and the subpicture and menu highlight drawn over it. Holds one VOBU of
+// packets and one picture: the queues downstream are the renderer's. A picture of another size
+// (a menu's and a title's may differ) changes the format on the way where the renderer takes
+// such changes, and is scaled to the current size where it does not.
 
 #include "MediaType.h"
 #include "SoundQueue.h"

@@ -343,17 +343,23 @@ XML
   ./interleave dvd/VIDEO_TS 1 1 2 3
 }
 
+# plain.mpg under a forced white subtitle box through its first SECONDS (under ten), as
+# title.mpg: forced_box SECONDS "x:y:w:h" (on a picture of $size, 720x576 unless it says)
+forced_box() {
+  overlay box.png white "$2"
+  cat > box.xml <<XML
+<subpictures format="PAL"><stream>
+ <spu start="00:00:00.00" end="00:00:0$1.00" force="yes" image="box.png" transparent="000000"/>
+</stream></subpictures>
+XML
+  spumux -s 0 box.xml < plain.mpg > title.mpg 2>> spumux.log
+}
+
 author_sizes() {
   menu menu Play Next 2 -vf "$(marks 720 576 0 5 0)"
   ff -f lavfi -i testsrc=size=352x288:rate=25:duration=4 -f lavfi -i sine=frequency=440:duration=4 \
      -vf "$(marks 352 288 1 6 0)" -target pal-dvd -s 352x288 -aspect 4:3 -g 12 -b:v 600k -c:a mp2 -b:a 128k plain.mpg
-  size=352x288 overlay box.png white 100:200:152:40
-  cat > box.xml <<'XML'
-<subpictures format="PAL"><stream>
- <spu start="00:00:00.00" end="00:00:04.00" force="yes" image="box.png" transparent="000000"/>
-</stream></subpictures>
-XML
-  spumux -s 0 box.xml < plain.mpg > title.mpg 2>> spumux.log
+  size=352x288 forced_box 4 100:200:152:40
   cat > dvd.xml <<'XML'
 <dvdauthor dest="dvd">
  <vmgm><fpc>jump titleset 1 menu;</fpc><menus><video format="ntsc"/></menus></vmgm>
@@ -385,13 +391,7 @@ author_stills() {
   ff -f lavfi -i testsrc=size=720x576:rate=25:duration=3 -f lavfi -i sine=frequency=440:duration=3 \
      -vf "$(marks 720 576 1 0 0)" -target pal-dvd -aspect 4:3 -g 25 -bf 2 -flags +cgop -sc_threshold 1000000000 \
      -b:v 1500k -c:a ac3 -b:a 128k plain.mpg
-  overlay box.png white 200:480:320:40
-  cat > box.xml <<'XML'
-<subpictures format="PAL"><stream>
- <spu start="00:00:00.00" end="00:00:03.00" force="yes" image="box.png" transparent="000000"/>
-</stream></subpictures>
-XML
-  spumux -s 0 box.xml < plain.mpg > title.mpg 2>> spumux.log
+  forced_box 3 200:480:320:40
   cat > dvd.xml <<'XML'
 <dvdauthor dest="dvd">
  <vmgm>

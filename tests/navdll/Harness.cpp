@@ -197,6 +197,39 @@ void DvdPlayback::embedVideo()
     window->put_WindowStyle(WS_CHILD | WS_CLIPSIBLINGS);
 }
 
+std::vector<std::uint8_t> captureScreen(const RECT& area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    const HDC copy = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(copy, bitmap);
+    std::vector<std::uint8_t> pixels;
+    if (bits && BitBlt(copy, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
+        const auto* first = static_cast<const std::uint8_t*>(bits);
+        pixels.assign(first, first + std::size_t{4} * width * height);
+    }
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+HWND DvdPlayback::showVideo(int width, int height)
+{
+    ComPtr<IVideoWindow> window = videoWindow();
+    if (!window || !host_) return nullptr;
+    SetWindowPos(host_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(host_, SW_SHOWNOACTIVATE);
+    window->SetWindowPosition(0, 0, width, height);
+    window->put_Visible(OATRUE);
+    return host_;
+}
+
 HRESULT DvdPlayback::render(const std::wstring& path, DWORD flags)
 {
     return builder->RenderDvdVideoVolume(path.empty() ? nullptr : path.c_str(), flags, &status);

@@ -11,6 +11,7 @@
 __CRT_UUID_DECL(IMediaEventEx, 0x56a868c0, 0x0ad4, 0x11ce, 0xb0, 0x3a, 0x00, 0x20, 0xaf, 0x0b, 0xa7, 0x70)
 #endif
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -87,6 +88,9 @@ void pumpMessages(DWORD milliseconds);
 // A DVD graph built by the graph builder created as the player creates it, in the graph the
 // builder provides, with a standard video renderer added under "VideoWindow" beforehand, as
 // the player does.
+// What the screen shows in `area`, as BGRA rows top first; empty when it cannot be read.
+std::vector<std::uint8_t> captureScreen(const RECT& area);
+
 class DvdPlayback {
 public:
     explicit DvdPlayback(bool addPlayerRenderer = true);
@@ -104,6 +108,8 @@ public:
     // places it inside its form. A top-level renderer window would make every teardown
     // wait for a window manager that the test display does not have.
     void embedVideo();
+    // Shows the embedded picture at the screen's top left at this size: its host, or null.
+    HWND showVideo(int width, int height);
     // The filters of the graph with their class ids.
     std::vector<std::pair<ComPtr<IBaseFilter>, CLSID>> filters() const;
 

@@ -150,29 +150,6 @@ double comb(const Bgra& bgra)
     return sum / (double{width} * (height - 2));
 }
 
-Bgra capture(HWND window)
-{
-    RECT area{};
-    GetWindowRect(window, &area);
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HDC screen = GetDC(nullptr);
-    const HDC copy = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(copy, bitmap);
-    Bgra pixels;
-    if (bits && BitBlt(copy, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
-        const auto* first = static_cast<const std::uint8_t*>(bits);
-        pixels.assign(first, first + std::size_t{width} * height * 4);
-    }
-    SelectObject(copy, old);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 class InterlacedPictures : public Playback {
 protected:
     InterlacedPictures() { discName = L"interlaced"; }
@@ -180,22 +157,17 @@ protected:
     void SetUp() override
     {
         Playback::SetUp();
-        ComPtr<IVideoWindow> video = playback->videoWindow();
-        ASSERT_TRUE(video);
-        OAHWND owner = 0;
-        ASSERT_EQ(S_OK, video->get_Owner(&owner));
-        host = reinterpret_cast<HWND>(owner);
-        SetWindowPos(host, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-        ShowWindow(host, SW_SHOWNOACTIVATE);
-        video->SetWindowPosition(0, 0, width, height);
-        video->put_Visible(OATRUE);
+        host = playback->showVideo(width, height);
+        ASSERT_TRUE(host);
     }
 
     // The picture on screen against FFmpeg's: how far it is from the nearer of the frame's two
     // deinterlaced fields, and how much it combs against the woven frame.
     void expectBwdifsPicture(const char* when)
     {
-        const Bgra shown = capture(host);
+        RECT area{};
+        GetWindowRect(host, &area);
+        const Bgra shown = captureScreen({area.left, area.top, area.left + width, area.top + height});
         ASSERT_FALSE(shown.empty());
         const auto marks = mediatest::readFrameMarks(shown.data(), width * 4, width, height);
         ASSERT_TRUE(marks) << when;

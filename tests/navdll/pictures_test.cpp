@@ -31,29 +31,17 @@ Moment readMoment(HWND window, IDvdInfo2& info)
     RECT area{};
     GetWindowRect(window, &area);
     const int width = area.right - area.left, height = area.bottom - area.top;
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HDC screen = GetDC(nullptr);
-    const HDC copy = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(copy, bitmap);
-    const bool copied = bits && BitBlt(copy, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    const std::vector<std::uint8_t> pixels = captureScreen(area);
     DVD_PLAYBACK_LOCATION2 location{};
     info.GetCurrentLocation(&location);
     const DVD_HMSF_TIMECODE& t = location.TimeCode;
     moment.told = t.bHours * 3600.0 + t.bMinutes * 60.0 + t.bSeconds + t.bFrames / framesPerSecond;
     moment.chapter = location.ChapterNum;
-    if (copied) {
-        const auto* pixels = static_cast<const std::uint8_t*>(bits);
-        moment.marks = mediatest::readFrameMarks(pixels, std::ptrdiff_t{width} * 4, width, height);
-        const std::uint8_t* box = pixels + (std::ptrdiff_t{500} * width + 360) * 4;
+    if (!pixels.empty()) {
+        moment.marks = mediatest::readFrameMarks(pixels.data(), std::ptrdiff_t{width} * 4, width, height);
+        const std::uint8_t* box = pixels.data() + (std::ptrdiff_t{500} * width + 360) * 4;
         moment.subtitle = height > 500 && width > 360 && box[0] > 220 && box[1] > 220 && box[2] > 220;
     }
-    SelectObject(copy, old);
-    DeleteObject(bitmap);
-    DeleteDC(copy);
-    ReleaseDC(nullptr, screen);
     return moment;
 }
 
@@ -73,14 +61,8 @@ protected:
     void SetUp() override
     {
         Playback::SetUp();
-        ComPtr<IVideoWindow> video = playback->videoWindow();
-        ASSERT_TRUE(video);
-        OAHWND owner = 0;
-        ASSERT_EQ(S_OK, video->get_Owner(&owner));
-        host = reinterpret_cast<HWND>(owner);
-        ShowWindow(host, SW_SHOWNOACTIVATE);
-        video->SetWindowPosition(0, 0, 720, 576);
-        video->put_Visible(OATRUE);
+        host = playback->showVideo(720, 576);
+        ASSERT_TRUE(host);
     }
 
     Moment moment() { return readMoment(host, *info.Get()); }
