@@ -13,6 +13,7 @@
 
 #include "core/Disc.h"
 #include "media/Demux.h"
+#include "support/Comb.h"
 #include "support/Decode.h"
 #include "support/Files.h"
 #include "support/Oracle.h"
@@ -21,6 +22,7 @@
 namespace {
 
 using namespace media;
+using mediatest::comb;
 using mediatest::decodeVideo;
 using mediatest::OracleFrames;
 using mediatest::readFile;
@@ -108,19 +110,6 @@ TEST(VideoDecoder, InterlacedFramesAreDeinterlacedAsFfmpegsBwdifDoes)
     woven.setDeinterlace(VideoDecoder::Deinterlace::Off);
     EXPECT_EQ(expectFfmpegsPictures(part, twoSeconds, woven).size(), framed.size());
     std::filesystem::remove(part);
-}
-
-// How much a picture combs: rows that stand out from both their neighbours the same way, as
-// the lines of two fields of something moving do (grey levels squared, per pixel).
-double comb(const std::vector<uint8_t>& bgra, int width, int height)
-{
-    double sum = 0;
-    for (int y = 1; y + 1 < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const auto g = [&](int row) { return int(bgra[(size_t(row) * width + x) * 4 + 1]); };
-            sum += std::max(0, (g(y) - g(y - 1)) * (g(y) - g(y + 1)));
-        }
-    return sum / (double(width) * (height - 2));
 }
 
 double meanComb(std::span<const uint8_t> sectors, VideoDecoder& decoder)

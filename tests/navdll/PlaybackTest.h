@@ -62,4 +62,16 @@ protected:
     ComPtr<IDvdInfo2> info;
 };
 
+// The same test with the disc in the drive slow-drive-tests.sh presents; skipped without it.
+template <class Base>
+class OnSlowDrive : public Base {
+protected:
+    void SetUp() override
+    {
+        if (slowDrive().empty()) GTEST_SKIP() << "needs the drive slow-drive-tests.sh presents";
+        Base::SetUp();
+    }
+    std::wstring discPath() const override { return slowDrive(); }
+};
+
 }  // namespace navtest

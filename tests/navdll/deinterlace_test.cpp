@@ -2,15 +2,16 @@
 // made here from the disc's bytes with libavcodec and libavfilter, not through the navigator.
 #include "PlaybackTest.h"
 
+#include "Comb.h"
 #include "FrameMarks.h"
 #include "media/Demux.h"
 
+#include "media/Ffmpeg.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
-#include <libswscale/swscale.h>
 }
 
 #include <cmath>
@@ -25,27 +26,24 @@ extern "C" {
 namespace navtest {
 namespace {
 
+using mediatest::comb;
+
 // As the disc is shown: 720 x 576 at 4:3 in square pixels.
 constexpr int width = 768, height = 576;
 using Bgra = std::vector<std::uint8_t>;
 
-template <typename T, void (*free)(T**)>
-struct Freed {
-    void operator()(T* p) const { free(&p); }
+struct GraphFree {
+    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
 };
-using Codec = std::unique_ptr<AVCodecContext, Freed<AVCodecContext, avcodec_free_context>>;
-using Frame = std::unique_ptr<AVFrame, Freed<AVFrame, av_frame_free>>;
-using Graph = std::unique_ptr<AVFilterGraph, Freed<AVFilterGraph, avfilter_graph_free>>;
 
 Bgra toBgra(const AVFrame& f)
 {
     Bgra out(std::size_t{width} * height * 4);
-    SwsContext* scale = sws_getContext(f.width, f.height, static_cast<AVPixelFormat>(f.format), width, height,
-                                       AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    const media::SwsPtr scale(sws_getContext(f.width, f.height, static_cast<AVPixelFormat>(f.format), width, height,
+                                             AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
     std::uint8_t* planes[4] = {out.data()};
     const int strides[4] = {width * 4};
-    sws_scale(scale, f.data, f.linesize, 0, f.height, planes, strides);
-    sws_freeContext(scale);
+    sws_scale(scale.get(), f.data, f.linesize, 0, f.height, planes, strides);
     return out;
 }
 
@@ -63,12 +61,11 @@ Reference reference(const std::wstring& vob, int number)
     std::vector<media::Packet> packets;
     media::demux(sectors, {}, packets);
 
-    Codec codec(avcodec_alloc_context3(avcodec_find_decoder(AV_CODEC_ID_MPEG2VIDEO)));
-    avcodec_open2(codec.get(), codec->codec, nullptr);
-    AVCodecParserContext* parser = av_parser_init(AV_CODEC_ID_MPEG2VIDEO);
-    AVPacket* packet = av_packet_alloc();
-    Frame decoded(av_frame_alloc()), made(av_frame_alloc());
-    Graph graph(avfilter_graph_alloc());
+    const media::CodecContextPtr codec = media::openDecoder(AV_CODEC_ID_MPEG2VIDEO);
+    const media::ParserPtr parser = media::makeParser(AV_CODEC_ID_MPEG2VIDEO);
+    const media::PacketPtr packet = media::makePacket();
+    const media::FramePtr decoded = media::makeFrame(), made = media::makeFrame();
+    const std::unique_ptr<AVFilterGraph, GraphFree> graph(avfilter_graph_alloc());
     AVFilterContext *source = nullptr, *sink = nullptr;
     Reference result;
     int frames = 0;
@@ -111,17 +108,15 @@ Reference reference(const std::wstring& vob, int number)
         for (std::size_t used = 0; used < p.payload.size() && frames <= number + 2;) {
             std::uint8_t* data = nullptr;
             int size = 0;
-            used += av_parser_parse2(parser, codec.get(), &data, &size, p.payload.data() + used,
+            used += av_parser_parse2(parser.get(), codec.get(), &data, &size, p.payload.data() + used,
                                      static_cast<int>(p.payload.size() - used), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
             if (!size) continue;
             packet->data = data;
             packet->size = size;
-            avcodec_send_packet(codec.get(), packet);
+            avcodec_send_packet(codec.get(), packet.get());
             receive();
         }
     }
-    av_packet_free(&packet);
-    av_parser_close(parser);
     return result;
 }
 
@@ -135,19 +130,6 @@ double rmse(const Bgra& a, const Bgra& b)
         sum += d * d;
     }
     return std::sqrt(sum / (static_cast<double>(a.size()) * 3 / 4));
-}
-
-// How much a picture combs: rows standing out from both neighbours the same way, as the
-// lines of two fields of something moving do (green levels squared, per pixel).
-double comb(const Bgra& bgra)
-{
-    double sum = 0;
-    for (int y = 1; y + 1 < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const auto g = [&](int row) { return int{bgra[(std::size_t(row) * width + x) * 4 + 1]}; };
-            sum += std::max(0, (g(y) - g(y - 1)) * (g(y) - g(y + 1)));
-        }
-    return sum / (double{width} * (height - 2));
 }
 
 class InterlacedPictures : public Playback {
@@ -176,9 +158,9 @@ protected:
         const double nearest = std::min(rmse(shown, made.fields[0]), rmse(shown, made.fields[1]));
         std::printf("%s, frame %d: RMSE %.2f against FFmpeg's bwdif (%.2f against the woven frame); comb on "
                     "screen %.1f, woven %.1f\n",
-                    when, marks->frame, nearest, rmse(shown, made.woven), comb(shown), comb(made.woven));
+                    when, marks->frame, nearest, rmse(shown, made.woven), comb(shown, width, height), comb(made.woven, width, height));
         EXPECT_LT(nearest, 1.0) << when;
-        EXPECT_LT(comb(shown), comb(made.woven) / 4) << when;
+        EXPECT_LT(comb(shown, width, height), comb(made.woven, width, height) / 4) << when;
     }
 
     HWND host = nullptr;

@@ -181,15 +181,7 @@ TEST_F(Pictures, TheTimeToldIsThatOfThePictureShownAndTimeSearchesLandWhereTheyS
 // Title 1 from a drive at single speed with a scratch of some 1.6 s twelve seconds in
 // (slow-drive-tests.sh presents it): only the scratch's own time is skipped, the title plays on
 // and the picture keeps to the time told.
-class ScratchedPictures : public Pictures {
-protected:
-    void SetUp() override
-    {
-        if (slowDrive().empty()) GTEST_SKIP() << "needs the drive slow-drive-tests.sh presents";
-        Pictures::SetUp();
-    }
-    std::wstring discPath() const override { return slowDrive(); }
-};
+class ScratchedPictures : public OnSlowDrive<Pictures> {};
 
 TEST_F(ScratchedPictures, PlaybackStepsOverTheScratchAndThePictureKeepsToTheTime)
 {

@@ -9,15 +9,7 @@
 namespace navtest {
 namespace {
 
-class UnreadableIfo : public Playback {
-protected:
-    void SetUp() override
-    {
-        if (slowDrive().empty()) GTEST_SKIP() << "needs the drive slow-drive-tests.sh presents";
-        Playback::SetUp();
-    }
-    std::wstring discPath() const override { return slowDrive(); }
-};
+class UnreadableIfo : public OnSlowDrive<Playback> {};
 
 // VIDEO_TS.IFO and VTS_01_0.IFO fail to read.
 TEST_F(UnreadableIfo, TheBackupsAreReadAndTheDiscPlays)
