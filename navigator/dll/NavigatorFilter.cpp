@@ -20,6 +20,8 @@ constexpr size_t keptCommands = 64;
 // Read ahead of playback: at the highest rate a disc may carry (10 Mbit/s) some 6 s, enough to
 // ride out a spin-up or the retries of a scratch; at single speed the drive refills it in 6 s.
 constexpr size_t readAheadBytes = size_t{8} << 20;
+// The most of a screen a picture is scaled to: beyond it, the renderer stretches what is left.
+constexpr std::pair<int, int> largestScreen{2560, 1600};
 
 // The frame layout of a connected video pin.
 struct FrameFormat {
@@ -94,6 +96,12 @@ void NavigatorFilter::offerFormats(int width, int height, int fieldRate)
 {
     // Buffers for the largest picture a disc shows, so that one can follow a smaller one.
     video_.setMediaType(rgb32VideoType(width, height, frameDuration(fieldRate)), widestShown * 576 * 4);
+    // A renderer told where to take the picture from gets room for it at the size of the screen,
+    // so that full screen too shows a smoothly scaled picture, not one stretched crudely.
+    const int screenWidth = std::clamp(GetSystemMetrics(SM_CXSCREEN), width, largestScreen.first);
+    const int screenHeight = std::clamp(GetSystemMetrics(SM_CYSCREEN), height, largestScreen.second);
+    video_.setRendererType(rgb32VideoType(screenWidth, screenHeight, frameDuration(fieldRate)),
+                           screenWidth * screenHeight * 4);
     const MediaType sound = pcmAudioType(media::PcmRate, media::PcmChannels);
     audio_.setMediaType(sound, audioBufferBytes(*reinterpret_cast<const WAVEFORMATEX*>(sound.get().pbFormat)));
 }
@@ -141,18 +149,19 @@ void NavigatorFilter::freeze(bool on)
     if (!on) session_.setFrozen(false);
 }
 
+// The renderer's destination shows the whole picture, whatever size the frames carrying it
+// have: buttons are placed in the picture's own pixels.
 POINT NavigatorFilter::toSourcePoint(POINT client)
 {
     ComPtr<IBaseFilter> renderer = videoRenderer();
     ComPtr<IBasicVideo> video;
     if (!renderer || FAILED(renderer.As(&video))) return client;
     long left = 0, top = 0, width = 0, height = 0;
-    long sourceLeft = 0, sourceTop = 0, sourceWidth = 0, sourceHeight = 0;
-    if (FAILED(video->GetDestinationPosition(&left, &top, &width, &height)) ||
-        FAILED(video->GetSourcePosition(&sourceLeft, &sourceTop, &sourceWidth, &sourceHeight)))
-        return client;
+    if (FAILED(video->GetDestinationPosition(&left, &top, &width, &height))) return client;
+    const nav::VideoInfo picture =
+        session_.withCore([](nav::Navigator& core) { return core.videoAttributes(); }, nav::VideoInfo{});
     return lumanav::toSourcePoint(client, {left, top, left + width, top + height},
-                                  {sourceLeft, sourceTop, sourceLeft + sourceWidth, sourceTop + sourceHeight});
+                                  {0, 0, picture.sourceWidth, picture.sourceHeight});
 }
 
 PlayerSettings NavigatorFilter::settings() const

@@ -6,8 +6,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace lumanav {
+namespace {
+
+bool answersBasicVideo(IPin& pin)
+{
+    PIN_INFO info{};
+    if (FAILED(pin.QueryPinInfo(&info)) || !info.pFilter) return false;
+    ComPtr<IBaseFilter> owner;
+    owner.Attach(info.pFilter);
+    ComPtr<IBasicVideo> video;
+    return SUCCEEDED(owner.As(&video));
+}
+
+}  // namespace
 
 OutputPin::OutputPin(IBaseFilter& filter, std::wstring name, long buffers)
     : filter_(filter), name_(std::move(name)), buffers_(buffers)
@@ -20,6 +34,13 @@ void OutputPin::setMediaType(const MediaType& type, long bufferBytes)
     if (connected_) return;
     type_ = type;
     bufferBytes_ = bufferBytes;
+}
+
+void OutputPin::setRendererType(const MediaType& type, long bufferBytes)
+{
+    std::lock_guard lock(mutex_);
+    if (connected_) return;
+    rendererType_.emplace(type, bufferBytes);
 }
 
 bool OutputPin::isConnected() const
@@ -41,6 +62,13 @@ ComPtr<IBaseFilter> OutputPin::connectedFilter() const
     ComPtr<IBaseFilter> owner(info.pFilter);
     info.pFilter->Release();
     return owner;
+}
+
+ComPtr<IBasicVideo> OutputPin::placedRenderer() const
+{
+    ComPtr<IBasicVideo> video;
+    if (const ComPtr<IBaseFilter> renderer = placed_ ? connectedFilter() : nullptr) renderer.As(&video);
+    return video;
 }
 
 HRESULT OutputPin::activate()
@@ -120,12 +148,16 @@ HRESULT OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type)
     if (!filterStopped()) return VFW_E_NOT_STOPPED;
     MediaType offered;
     long bufferBytes = 0;
+    std::optional<std::pair<MediaType, long>> forRenderer;
     {
         std::lock_guard lock(mutex_);
         if (connected_) return VFW_E_ALREADY_CONNECTED;
         offered = type_;
         bufferBytes = bufferBytes_;
+        forRenderer = rendererType_;
     }
+    const bool placed = forRenderer && (!type || forRenderer->first.acceptsPartial(*type)) && answersBasicVideo(*receivePin);
+    if (placed) std::tie(offered, bufferBytes) = *forRenderer;
     if (type && !offered.acceptsPartial(*type)) return VFW_E_TYPE_NOT_ACCEPTED;
 
     // No lock while the downstream pin works: it may call back into this pin.
@@ -144,6 +176,8 @@ HRESULT OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type)
     }
     std::lock_guard lock(mutex_);
     connected_ = receivePin;
+    connectedType_ = offered;
+    placed_ = placed;
     input_ = input;
     allocator_ = allocator;
     return S_OK;
@@ -197,6 +231,7 @@ void OutputPin::dropConnection()
     allocator_.Reset();
     input_.Reset();
     connected_.Reset();
+    placed_ = false;
 }
 
 HRESULT OutputPin::ConnectedTo(IPin** pin)
@@ -217,7 +252,7 @@ HRESULT OutputPin::ConnectionMediaType(AM_MEDIA_TYPE* type)
         *type = AM_MEDIA_TYPE{};
         return VFW_E_NOT_CONNECTED;
     }
-    return type_.copyTo(type);
+    return connectedType_.copyTo(type);
 }
 
 HRESULT OutputPin::QueryPinInfo(PIN_INFO* info)
@@ -253,7 +288,7 @@ HRESULT OutputPin::QueryAccept(const AM_MEDIA_TYPE* type)
 {
     if (!type) return E_POINTER;
     std::lock_guard lock(mutex_);
-    return type_.equals(*type) ? S_OK : S_FALSE;
+    return (connected_ ? connectedType_ : type_).equals(*type) ? S_OK : S_FALSE;
 }
 
 HRESULT OutputPin::EnumMediaTypes(IEnumMediaTypes** types)

@@ -1,7 +1,8 @@
 #pragma once
-// An output pin of the navigator filter: offers one media type, brings its own memory
-// allocator when the downstream pin has none (the platform's video renderer has none), and
-// carries samples, flushes and the end of the stream downstream.
+// An output pin of the navigator filter: offers one media type (and another to a video renderer
+// it places pictures in), brings its own memory allocator when the downstream pin has none (the
+// platform's video renderer has none), and carries samples, flushes and the end of the stream
+// downstream.
 
 #include "DirectShow.h"
 #include "MediaType.h"
@@ -21,10 +22,15 @@ public:
 
     // The type offered at the next connection, and the size of the buffers it needs.
     void setMediaType(const MediaType& type, long bufferBytes);
+    // The type offered instead to a video renderer whose source rectangle the navigator sets
+    // (one answering IBasicVideo): pictures then go in at the size the renderer shows them.
+    void setRendererType(const MediaType& type, long bufferBytes);
     const std::wstring& name() const { return name_; }
     bool isConnected() const;
     // The filter the connected pin belongs to, for the renderer's own interfaces.
     ComPtr<IBaseFilter> connectedFilter() const;
+    // The renderer connected with the renderer type, to place pictures in; null otherwise.
+    ComPtr<IBasicVideo> placedRenderer() const;
 
     // Streaming, between the filter's pause from stopped and its stop; the connection cannot
     // change meanwhile, so the streaming thread reads it without the pin's lock.
@@ -74,6 +80,9 @@ private:
     mutable std::mutex mutex_;
     MediaType type_;
     long bufferBytes_ = 0;
+    std::optional<std::pair<MediaType, long>> rendererType_;
+    MediaType connectedType_;
+    bool placed_ = false;  // connected with the renderer type
     ComPtr<IPin> connected_;
     ComPtr<IMemInputPin> input_;
     ComPtr<IMemAllocator> allocator_;

@@ -35,7 +35,8 @@ media::PictureView bottomUp(std::uint8_t* memory, int width, int height)
 VideoProducer::VideoProducer(DiscSession& session, SoundQueue& sound, bool withSound, OutputPin& pin, int width,
                              int height, REFERENCE_TIME frameDuration)
     : session_(session), soundQueue_(sound), withSound_(withSound), pin_(pin), width_(width), height_(height),
-      frameDuration_(frameDuration), shown_(width, height)
+      frameDuration_(frameDuration), renderer_(pin.placedRenderer()), shown_(width, height),
+      formatChanges_(!renderer_)
 {
 }
 
@@ -247,22 +248,60 @@ void VideoProducer::followSize(long bufferBytes)
     }
 }
 
+// A renderer the pin places pictures in copies them at the size it shows them rather than
+// stretching them crudely. The picture goes in the frame's middle rows, so that its source
+// rectangle means the same rows whichever way up the renderer counts a bottom-up frame.
+void VideoProducer::followRenderer()
+{
+    constexpr long smallest = 16;  // a window shrunk to less keeps the last size
+    long left = 0, top = 0, width = 0, height = 0;
+    if (!renderer_ || FAILED(renderer_->GetDestinationPosition(&left, &top, &width, &height)) || width < smallest ||
+        height < smallest)
+        return;
+    // Larger than the frame, it gets the largest picture that fits at the same shape.
+    const double fit = std::min({1.0, static_cast<double>(width_) / width, static_cast<double>(height_) / height});
+    const int placedWidth = static_cast<int>(width * fit);
+    int placedHeight = static_cast<int>(height * fit);
+    placedHeight -= (height_ - placedHeight) % 2;
+    if (placedWidth == placed_.width && placedHeight == placed_.height) return;
+    const int rowsAbove = (height_ - placedHeight) / 2;
+    if (FAILED(renderer_->SetSourcePosition(0, rowsAbove, placedWidth, placedHeight))) {
+        renderer_.Reset();
+        return;
+    }
+    placed_ = {placedWidth, placedHeight, rowsAbove};
+    menuPicture_.clear();
+}
+
+// Where the picture goes in a frame: the renderer's RGB32 is bottom-up, the first row in
+// memory the picture's last.
+media::PictureView VideoProducer::frameIn(std::uint8_t* buffer) const
+{
+    const media::PictureView whole = bottomUp(buffer, width_, height_);
+    if (!renderer_ || placed_.width == 0) return whole;
+    return {whole.pixels + placed_.top * whole.stride, placed_.width, placed_.height, whole.stride};
+}
+
 bool VideoProducer::fill(IMediaSample& sample)
 {
-    if (!redraw_) followSize(sample.GetSize());
+    if (!redraw_) {
+        followSize(sample.GetSize());
+        followRenderer();
+    }
     if (change_ && FAILED(sample.SetMediaType(const_cast<AM_MEDIA_TYPE*>(&change_->get())))) return false;
     sample.SetPreroll(change_ ? TRUE : FALSE);
     BYTE* buffer = nullptr;
     const long bytes = width_ * height_ * 4;
     if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
-    // The renderer's RGB32 is bottom-up: the first row in memory is the picture's last. The
-    // picture is scaled as it is converted, and the subpicture with it.
-    const media::PictureView picture = bottomUp(buffer, width_, height_);
+    // The picture is scaled as it is converted, and the subpicture with it.
+    const media::PictureView picture = frameIn(buffer);
+    const std::size_t rowBytes = std::size_t{4} * picture.width;
     if (redraw_) {
-        std::copy(menuPicture_.begin(), menuPicture_.end(), buffer);
+        for (int y = 0; y < picture.height; ++y)
+            std::copy_n(menuPicture_.data() + y * rowBytes, rowBytes, picture.pixels + y * picture.stride);
         drawOverlay(picture, menuSize_, menuPts_);
     } else {
-        if (!decoder_.convert(picture.pixels, picture.stride, width_, height_)) return false;
+        if (!decoder_.convert(picture.pixels, picture.stride, picture.width, picture.height)) return false;
         drawOverlay(picture, {picture_->width, picture_->height}, picture_->pts);
     }
     sample.SetActualDataLength(bytes);
@@ -274,8 +313,10 @@ void VideoProducer::drawOverlay(const media::PictureView& picture, media::Size d
     const nav::Overlay overlay = session_.overlay();
     acting_ = overlay.acting;
     if (overlay.button && !redraw_) {
-        const std::uint8_t* first = picture.pixels + (picture.height - 1) * picture.stride;
-        menuPicture_.assign(first, first + std::size_t{4} * picture.width * picture.height);
+        const std::size_t rowBytes = std::size_t{4} * picture.width;
+        menuPicture_.resize(rowBytes * picture.height);
+        for (int y = 0; y < picture.height; ++y)
+            std::copy_n(picture.pixels + y * picture.stride, rowBytes, menuPicture_.data() + y * rowBytes);
         menuSize_ = decoded;
         menuPts_ = pts;
     }

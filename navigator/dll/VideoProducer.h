@@ -5,7 +5,8 @@
 // (square pixels) and the subpicture and menu highlight drawn over it. Holds one VOBU of
 // packets and one picture: the queues downstream are the renderer's. A picture of another size
 // (a menu's and a title's may differ) changes the format on the way where the renderer takes
-// such changes, and is scaled to the current size where it does not.
+// such changes, and is scaled to the current size where it does not. A renderer the pin
+// places pictures in gets them at the size of its destination rectangle, whatever the window.
 
 #include "MediaType.h"
 #include "SoundQueue.h"
@@ -63,6 +64,8 @@ private:
     void keepUp(REFERENCE_TIME start, REFERENCE_TIME now);
     bool takeVobu(REFERENCE_TIME now);
     void followSize(long bufferBytes);
+    void followRenderer();
+    media::PictureView frameIn(std::uint8_t* buffer) const;
     void drawOverlay(const media::PictureView& picture, media::Size decoded, std::int64_t pts);
     static void showDrawn();
     std::optional<Sound> wantedSound() const;
@@ -80,6 +83,12 @@ private:
     int width_;   // of the frames sent
     int height_;
     const REFERENCE_TIME frameDuration_;
+    // The renderer told which part of a frame to show, and that part: the picture at the size
+    // shown, in the frame's middle rows.
+    ComPtr<IBasicVideo> renderer_;
+    struct Placed {
+        int width = 0, height = 0, top = 0;
+    } placed_;
     // A new format goes on a preroll sample, which no renderer shows: the renderer's own
     // connection tells afterwards whether it follows such changes.
     std::optional<MediaType> change_;

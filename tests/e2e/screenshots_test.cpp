@@ -1,8 +1,12 @@
 // Screenshots of the real player, kept by tests/e2e/screenshots.sh: the sample disc's menu with
-// its first button highlighted, and title 1 with its first subtitle.
+// its first button highlighted, and title 1 with its first subtitle; and a disc in motion,
+// windowed and full screen.
 #include "ControlBar.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 using namespace e2e;
 
@@ -44,5 +48,25 @@ TEST(Screenshots, TheDiscMenuWithItsHighlightAndATitleWithItsSubtitle)
     // nine.
     EXPECT_TRUE(WaitFor([&] { return White(PictureColour(player, 360, 500)); }));
     Screenshot("title-subtitle");
+    EXPECT_TRUE(player.Close());
+}
+
+// Only for screenshots.sh, which names the disc in drive D: LUMADISC_SHOTS_MOTION.
+TEST(Screenshots, ADiscInMotionWindowedAndFullScreen)
+{
+    const char* disc = std::getenv("LUMADISC_SHOTS_MOTION");
+    if (!disc) GTEST_SKIP() << "for screenshots.sh";
+    Player player;
+    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
+    ControlBar bar(player);
+    bar.Press(tbPlay);
+    ASSERT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
+    MoveVideoAside(player);
+    Sleep(3000);
+    Screenshot(std::string(disc) + "-window");
+    bar.Press(tbFullScreen);
+    Sleep(2000);
+    Screenshot(std::string(disc) + "-full-screen");
+    bar.Press(tbFullScreen);
     EXPECT_TRUE(player.Close());
 }

@@ -74,8 +74,12 @@ PinTap::PinTap(DvdPlayback& playback, const wchar_t* pinName, std::size_t keep) 
         if (IsEqualCLSID(clsid, CLSID_DVDNavigator)) navigator = filter;
     ComPtr<IPin> out, in;
     if (!navigator || FAILED(navigator->FindPin(pinName, &out)) || FAILED(out->ConnectedTo(&in))) return;
-    AM_MEDIA_TYPE type{};
-    if (FAILED(out->ConnectionMediaType(&type))) return;
+    // The type the pin offers a filter other than a renderer, which it connects with otherwise.
+    ComPtr<IEnumMediaTypes> offered;
+    AM_MEDIA_TYPE* first = nullptr;
+    if (FAILED(out->EnumMediaTypes(&offered)) || offered->Next(1, &first, nullptr) != S_OK) return;
+    AM_MEDIA_TYPE type = *first;
+    CoTaskMemFree(first);
     ComPtr<ISampleGrabber> grabber;
     callback_ = lumanav::makeObject<Callback>();
     if (!callback_) return;

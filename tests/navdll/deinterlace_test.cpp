@@ -28,17 +28,19 @@ namespace {
 
 using mediatest::comb;
 
-// As the disc is shown: 720 x 576 at 4:3 in square pixels.
-constexpr int width = 768, height = 576;
+// As the disc is shown in a window: 720 x 576 at 4:3 in square pixels; and half as large again,
+// as a screen shows it whole.
+constexpr int windowWidth = 768, windowHeight = 576;
+constexpr int largeWidth = windowWidth * 3 / 2, largeHeight = windowHeight * 3 / 2;
 using Bgra = std::vector<std::uint8_t>;
 
 struct GraphFree {
     void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
 };
 
-Bgra toBgra(const AVFrame& f)
+Bgra toBgra(const AVFrame& f, int width, int height)
 {
-    Bgra out(std::size_t{width} * height * 4);
+    Bgra out(std::size_t{1} * width * height * 4);
     const media::SwsPtr scale(sws_getContext(f.width, f.height, static_cast<AVPixelFormat>(f.format), width, height,
                                              AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
     std::uint8_t* planes[4] = {out.data()};
@@ -47,14 +49,14 @@ Bgra toBgra(const AVFrame& f)
     return out;
 }
 
-// FFmpeg's pictures of frame `number` (in display order) of a title's VOB: the frame as
-// decoded, woven, and each of its fields made whole by bwdif at field rate.
+// FFmpeg's pictures of frame `number` (in display order) of a title's VOB at a size: the frame
+// as decoded, woven, and each of its fields made whole by bwdif at field rate.
 struct Reference {
     Bgra woven;
     std::vector<Bgra> fields;
 };
 
-Reference reference(const std::wstring& vob, int number)
+Reference reference(const std::wstring& vob, int number, int width, int height)
 {
     std::ifstream file(std::filesystem::path(vob), std::ios::binary);
     const std::vector<std::uint8_t> sectors{std::istreambuf_iterator<char>(file), {}};
@@ -91,13 +93,13 @@ Reference reference(const std::wstring& vob, int number)
         if (av_buffersrc_add_frame(source, frame) < 0) return;
         // Each field comes out at twice the frame's time, the first then the second.
         while (av_buffersink_get_frame(sink, made.get()) >= 0) {
-            if (made->pts / 2 == number) result.fields.push_back(toBgra(*made));
+            if (made->pts / 2 == number) result.fields.push_back(toBgra(*made, width, height));
             av_frame_unref(made.get());
         }
     };
     const auto receive = [&] {
         while (avcodec_receive_frame(codec.get(), decoded.get()) >= 0) {
-            if (frames == number) result.woven = toBgra(*decoded);
+            if (frames == number) result.woven = toBgra(*decoded, width, height);
             decoded->pts = frames++;
             deinterlace(decoded.get());
             av_frame_unref(decoded.get());
@@ -139,13 +141,13 @@ protected:
     void SetUp() override
     {
         Playback::SetUp();
-        host = playback->showVideo(width, height);
+        host = playback->showVideo(windowWidth, windowHeight);
         ASSERT_TRUE(host);
     }
 
     // The picture on screen against FFmpeg's: how far it is from the nearer of the frame's two
     // deinterlaced fields, and how much it combs against the woven frame.
-    void expectBwdifsPicture(const char* when)
+    void expectBwdifsPicture(const char* when, int width = windowWidth, int height = windowHeight)
     {
         RECT area{};
         GetWindowRect(host, &area);
@@ -153,7 +155,7 @@ protected:
         ASSERT_FALSE(shown.empty());
         const auto marks = mediatest::readFrameMarks(shown.data(), width * 4, width, height);
         ASSERT_TRUE(marks) << when;
-        const Reference made = reference(disc(discName) + L"\\VIDEO_TS\\VTS_01_1.VOB", marks->frame);
+        const Reference made = reference(disc(discName) + L"\\VIDEO_TS\\VTS_01_1.VOB", marks->frame, width, height);
         ASSERT_EQ(2u, made.fields.size()) << when << ": frame " << marks->frame;
         const double nearest = std::min(rmse(shown, made.fields[0]), rmse(shown, made.fields[1]));
         std::printf("%s, frame %d: RMSE %.2f against FFmpeg's bwdif (%.2f against the woven frame); comb on "
@@ -171,6 +173,12 @@ TEST_F(InterlacedPictures, MovingAndPausedTheScreenShowsFfmpegsBwdifWithoutCombi
     ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
     ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [](const GraphEvent& e) { return secondsOf(e) >= 2; }));
     expectBwdifsPicture("moving");
+    // The renderer stretches what it is given crudely: the picture must come at the new size.
+    playback->showVideo(largeWidth, largeHeight);
+    pumpMessages(500);
+    expectBwdifsPicture("moving, half as large again", largeWidth, largeHeight);
+    playback->showVideo(windowWidth, windowHeight);
+    pumpMessages(500);
     ASSERT_TRUE(SUCCEEDED(playback->control->Pause()));
     pumpMessages(500);
     expectBwdifsPicture("paused");

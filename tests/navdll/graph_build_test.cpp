@@ -67,10 +67,20 @@ TEST_F(GraphBuild, FullBuildFeedsThePlayersRendererAndASoundRenderer)
     ASSERT_EQ(S_OK, feeding->ConnectionMediaType(&type));
     ASSERT_TRUE(IsEqualGUID(type.subtype, MEDIASUBTYPE_RGB32));
     const auto* video = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
-    EXPECT_EQ(768, video->bmiHeader.biWidth) << "720 at 4:3 in square pixels, as it is shown";
-    EXPECT_EQ(576, video->bmiHeader.biHeight) << "the disc is PAL";
-    EXPECT_EQ(400000, video->AvgTimePerFrame);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), video->bmiHeader.biWidth) << "room for the picture full screen";
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), video->bmiHeader.biHeight);
+    EXPECT_EQ(400000, video->AvgTimePerFrame) << "the disc is PAL";
     CoTaskMemFree(type.pbFormat);
+    // What others are offered: the picture as it is shown.
+    ComPtr<IEnumMediaTypes> offered;
+    ASSERT_EQ(S_OK, feeding->EnumMediaTypes(&offered));
+    AM_MEDIA_TYPE* shown = nullptr;
+    ASSERT_EQ(S_OK, offered->Next(1, &shown, nullptr));
+    const auto* picture = reinterpret_cast<const VIDEOINFOHEADER*>(shown->pbFormat);
+    EXPECT_EQ(768, picture->bmiHeader.biWidth) << "720 at 4:3 in square pixels";
+    EXPECT_EQ(576, picture->bmiHeader.biHeight);
+    CoTaskMemFree(shown->pbFormat);
+    CoTaskMemFree(shown);
 
     // The builder hands out the navigator's interfaces and the renderers' own.
     EXPECT_TRUE(playback.dvd());

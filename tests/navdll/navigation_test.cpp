@@ -58,6 +58,10 @@ TEST_F(Navigation, MenuButtonsAreChosenByTheirPlaceInTheVideoWindow)
     ULONG under = 0;
     EXPECT_EQ(S_OK, info->GetButtonAtPosition(POINT{180, 115}, &under));
     EXPECT_EQ(1u, under);
+    // Near its right end, in the picture's pixels rather than the wider frame's.
+    under = 0;
+    EXPECT_EQ(S_OK, info->GetButtonAtPosition(POINT{298, 115}, &under));
+    EXPECT_EQ(1u, under);
     EXPECT_EQ(VFW_E_DVD_NO_BUTTON, info->GetButtonAtPosition(POINT{10, 10}, &under));
     EXPECT_EQ(VFW_E_DVD_NO_BUTTON, dvd->SelectAtPosition(POINT{10, 10}));
 
@@ -150,24 +154,26 @@ TEST_F(Navigation, CommandObjectsAndCommandEvents)
 
 namespace {
 
-// The picture the renderer holds, as 32-bit pixels, top row first.
+// The part of the renderer's picture it shows, as 32-bit pixels, top row first.
 std::vector<COLORREF> currentPicture(IBasicVideo& video, long& width, long& height)
 {
     std::vector<COLORREF> picture;
     // The platform's renderer here does not answer the size alone: offer room for any frame.
-    long size = 4 * 1024 * 1024;
+    long size = 16 * 1024 * 1024;
     std::vector<long> buffer(static_cast<size_t>(size) / sizeof(long));
-    if (FAILED(video.GetCurrentImage(&size, buffer.data()))) return picture;
+    long left = 0, top = 0;
+    if (FAILED(video.GetCurrentImage(&size, buffer.data())) ||
+        FAILED(video.GetSourcePosition(&left, &top, &width, &height)))
+        return picture;
     const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(buffer.data());
     if (header->biBitCount != 32) return picture;
-    width = header->biWidth;
-    height = std::abs(header->biHeight);
+    const long frameWidth = header->biWidth, frameHeight = std::abs(header->biHeight);
     const auto* bits = reinterpret_cast<const std::uint8_t*>(buffer.data()) + header->biSize;
     picture.resize(static_cast<size_t>(width) * height);
     for (long y = 0; y < height; ++y) {
-        const long row = header->biHeight > 0 ? height - 1 - y : y;
+        const long row = header->biHeight > 0 ? frameHeight - 1 - (top + y) : top + y;
         for (long x = 0; x < width; ++x) {
-            const std::uint8_t* bgrx = bits + (static_cast<size_t>(row) * width + x) * 4;
+            const std::uint8_t* bgrx = bits + (static_cast<size_t>(row) * frameWidth + left + x) * 4;
             picture[static_cast<size_t>(y) * width + x] = RGB(bgrx[2], bgrx[1], bgrx[0]);
         }
     }
@@ -186,8 +192,8 @@ bool showsSelection(IBasicVideo& video, POINT lit, POINT plain)
         long width = 0, height = 0;
         const std::vector<COLORREF> picture = currentPicture(video, width, height);
         if (!picture.empty()) {
-            // The menu's 720 columns as wide as the picture is shown.
-            const auto at = [&](POINT p) { return picture[p.y * width + p.x * width / 720]; };
+            // The menu's 720 x 576 pixels as large as the picture is shown.
+            const auto at = [&](POINT p) { return picture[p.y * height / 576 * width + p.x * width / 720]; };
             const COLORREF background = picture[10 * width + 10];
             if (distance(at(lit), background) > 120 && distance(at(plain), background) < 40) return true;
         }
