@@ -5,6 +5,7 @@
 #include <qedit.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -48,6 +49,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample* sample) override
     {
+        if (const DWORD milliseconds = delay) Sleep(milliseconds);
         TappedSample taken;
         // Not the graph's clock: asking the graph for it from a streaming thread could wait on
         // a graph that is stopping and waiting for this thread.
@@ -63,6 +65,7 @@ public:
     HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, LONG) override { return S_OK; }
 
     std::size_t keep = SIZE_MAX;
+    std::atomic<DWORD> delay{0};
     std::mutex mutex;
     std::vector<TappedSample> samples;
 };
@@ -118,6 +121,11 @@ void PinTap::clear()
 {
     std::lock_guard lock(callback_->mutex);
     callback_->samples.clear();
+}
+
+void PinTap::delay(DWORD milliseconds)
+{
+    callback_->delay = milliseconds;
 }
 
 std::vector<std::int16_t> leftChannel(const std::vector<TappedSample>& samples, REFERENCE_TIME from, REFERENCE_TIME to)

@@ -29,6 +29,8 @@ public:
     bool ready() const { return ready_; }
     std::vector<TappedSample> samples() const;
     void clear();
+    // Holds each sample this long before it goes on, as a renderer too slow for the stream would.
+    void delay(DWORD milliseconds);
 
 private:
     class Callback;

@@ -4,6 +4,7 @@
 
 #include "Comb.h"
 #include "FrameMarks.h"
+#include "PinTap.h"
 #include "media/Demux.h"
 
 #include "media/Ffmpeg.h"
@@ -14,6 +15,7 @@ extern "C" {
 #include <libavfilter/buffersrc.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -182,6 +184,28 @@ TEST_F(InterlacedPictures, MovingAndPausedTheScreenShowsFfmpegsBwdifWithoutCombi
     ASSERT_TRUE(SUCCEEDED(playback->control->Pause()));
     pumpMessages(500);
     expectBwdifsPicture("paused");
+}
+
+// A renderer too slow for a picture a field gets a picture a frame, which it keeps up with.
+TEST_F(InterlacedPictures, ARendererTooSlowForAPictureAFieldGetsAPictureAFrame)
+{
+    PinTap tap(*playback, L"Video", 0);
+    ASSERT_TRUE(tap.ready());
+    tap.delay(30);
+    ASSERT_TRUE(SUCCEEDED(playback->control->Run()));
+    const auto length = [](const TappedSample& s) { return s.stop - s.start; };
+    std::vector<TappedSample> samples;
+    for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < 20000; pumpMessages(100)) {
+        samples = tap.samples();
+        if (samples.size() > 20 && length(samples.back()) == 2 * length(samples[10])) break;
+    }
+    ASSERT_GT(samples.size(), 20u);
+    const auto framed = std::find_if(samples.begin() + 10, samples.end(),
+                                     [&](const TappedSample& s) { return length(s) != length(samples[10]); });
+    std::printf("a picture a field (%lld ms) until picture %zd, then a picture a frame (%lld ms)\n",
+                length(samples[10]) / 10000, framed - samples.begin(), length(samples.back()) / 10000);
+    EXPECT_EQ(200000, length(samples[10]));
+    EXPECT_EQ(400000, length(samples.back()));
 }
 
 }  // namespace
