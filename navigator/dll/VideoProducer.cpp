@@ -224,7 +224,10 @@ SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& st
     if (idleSince_ && !session_.frozen()) session_.elapse(static_cast<double>(now - *idleSince_) / 10000000.0);
     idleSince_ = now;
     session_.publishEvents();
-    start = now + frameDuration_;
+    // The picture that holds is shown again at a new size: going full screen on a menu, say.
+    const std::optional<Placed> wanted = sent_ ? placement() : std::nullopt;
+    redraw_ = wanted && *wanted != placed_;
+    start = redraw_ ? now : now + frameDuration_;
     return Ready::Wait;
 }
 
@@ -243,7 +246,6 @@ void VideoProducer::followSize(long bufferBytes)
         change_ = std::move(type);
         width_ = width;
         height_ = p.height;
-        menuPicture_.clear();
         return;
     }
 }
@@ -253,24 +255,29 @@ void VideoProducer::followSize(long bufferBytes)
 // rectangle means the same rows whichever way up the renderer counts a bottom-up frame.
 void VideoProducer::followRenderer()
 {
+    const std::optional<Placed> wanted = placement();
+    if (!wanted || *wanted == placed_) return;
+    if (FAILED(renderer_->SetSourcePosition(0, wanted->top, wanted->width, wanted->height))) {
+        renderer_.Reset();
+        return;
+    }
+    placed_ = *wanted;
+}
+
+// Where the renderer's destination wants the picture; nothing while it cannot say.
+std::optional<VideoProducer::Placed> VideoProducer::placement() const
+{
     constexpr long smallest = 16;  // a window shrunk to less keeps the last size
     long left = 0, top = 0, width = 0, height = 0;
     if (!renderer_ || FAILED(renderer_->GetDestinationPosition(&left, &top, &width, &height)) || width < smallest ||
         height < smallest)
-        return;
+        return std::nullopt;
     // Larger than the frame, it gets the largest picture that fits at the same shape.
     const double fit = std::min({1.0, static_cast<double>(width_) / width, static_cast<double>(height_) / height});
     const int placedWidth = static_cast<int>(width * fit);
     int placedHeight = static_cast<int>(height * fit);
     placedHeight -= (height_ - placedHeight) % 2;
-    if (placedWidth == placed_.width && placedHeight == placed_.height) return;
-    const int rowsAbove = (height_ - placedHeight) / 2;
-    if (FAILED(renderer_->SetSourcePosition(0, rowsAbove, placedWidth, placedHeight))) {
-        renderer_.Reset();
-        return;
-    }
-    placed_ = {placedWidth, placedHeight, rowsAbove};
-    menuPicture_.clear();
+    return Placed{placedWidth, placedHeight, (height_ - placedHeight) / 2};
 }
 
 // Where the picture goes in a frame: the renderer's RGB32 is bottom-up, the first row in
@@ -284,10 +291,8 @@ media::PictureView VideoProducer::frameIn(std::uint8_t* buffer) const
 
 bool VideoProducer::fill(IMediaSample& sample)
 {
-    if (!redraw_) {
-        followSize(sample.GetSize());
-        followRenderer();
-    }
+    if (!redraw_) followSize(sample.GetSize());
+    followRenderer();
     if (change_ && FAILED(sample.SetMediaType(const_cast<AM_MEDIA_TYPE*>(&change_->get())))) return false;
     sample.SetPreroll(change_ ? TRUE : FALSE);
     BYTE* buffer = nullptr;
@@ -295,11 +300,9 @@ bool VideoProducer::fill(IMediaSample& sample)
     if (FAILED(sample.GetPointer(&buffer)) || sample.GetSize() < bytes) return false;
     // The picture is scaled as it is converted, and the subpicture with it.
     const media::PictureView picture = frameIn(buffer);
-    const std::size_t rowBytes = std::size_t{4} * picture.width;
     if (redraw_) {
-        for (int y = 0; y < picture.height; ++y)
-            std::copy_n(menuPicture_.data() + y * rowBytes, rowBytes, picture.pixels + y * picture.stride);
-        drawOverlay(picture, menuSize_, menuPts_);
+        if (!sent_ || !decoder_.convert(picture.pixels, picture.stride, picture.width, picture.height)) return false;
+        drawOverlay(picture, sent_->decoded, sent_->pts);
     } else {
         if (!decoder_.convert(picture.pixels, picture.stride, picture.width, picture.height)) return false;
         drawOverlay(picture, {picture_->width, picture_->height}, picture_->pts);
@@ -312,14 +315,7 @@ void VideoProducer::drawOverlay(const media::PictureView& picture, media::Size d
 {
     const nav::Overlay overlay = session_.overlay();
     acting_ = overlay.acting;
-    if (overlay.button && !redraw_) {
-        const std::size_t rowBytes = std::size_t{4} * picture.width;
-        menuPicture_.resize(rowBytes * picture.height);
-        for (int y = 0; y < picture.height; ++y)
-            std::copy_n(picture.pixels + y * picture.stride, rowBytes, menuPicture_.data() + y * rowBytes);
-        menuSize_ = decoded;
-        menuPts_ = pts;
-    }
+    if (!redraw_) sent_ = Sent{decoded, pts, overlay.button};
     subpictures_.setShown(overlay.shown);
     const media::SubpicturePhase* phase = subpictures_.at(pts);
     if (!phase) return;
@@ -339,7 +335,6 @@ void VideoProducer::consumed()
         } else {
             std::tie(width_, height_) = shown_;
             formatChanges_ = false;
-            menuPicture_.clear();
         }
         change_.reset();
     }
@@ -377,20 +372,20 @@ void VideoProducer::flush()
     // A flush after the new place was already read keeps it; one without a jump shows the
     // menu's picture again with what changed over it.
     if (session_.generation() != generation_) forget();
-    else redraw_ = !menuPicture_.empty();
+    else redraw_ = sent_ && sent_->menu;
 }
 
 void VideoProducer::forget()
 {
     forgetPictures();
     subpictures_.flush();
-    menuPicture_.clear();
     redraw_ = false;
 }
 
 void VideoProducer::forgetPictures()
 {
     decoder_.flush();
+    sent_.reset();  // the decoder no longer has it
     if (audio_) audio_->flush();
     soundQueue_.clear();
     picture_.reset();

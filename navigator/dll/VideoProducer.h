@@ -38,6 +38,11 @@ public:
     void flush() override;
 
 private:
+    // Where in a frame the picture goes, for a renderer told which part of the frame to show.
+    struct Placed {
+        int width = 0, height = 0, top = 0;
+        bool operator==(const Placed&) const = default;
+    };
     // Where a VOBU went on the line, to tell the title time of its pictures.
     struct Anchor {
         std::int64_t line = 0;
@@ -65,6 +70,7 @@ private:
     bool takeVobu(REFERENCE_TIME now);
     void followSize(long bufferBytes);
     void followRenderer();
+    std::optional<Placed> placement() const;
     media::PictureView frameIn(std::uint8_t* buffer) const;
     void drawOverlay(const media::PictureView& picture, media::Size decoded, std::int64_t pts);
     static void showDrawn();
@@ -86,9 +92,7 @@ private:
     // The renderer told which part of a frame to show, and that part: the picture at the size
     // shown, in the frame's middle rows.
     ComPtr<IBasicVideo> renderer_;
-    struct Placed {
-        int width = 0, height = 0, top = 0;
-    } placed_;
+    Placed placed_;
     // A new format goes on a preroll sample, which no renderer shows: the renderer's own
     // connection tells afterwards whether it follows such changes.
     std::optional<MediaType> change_;
@@ -109,11 +113,14 @@ private:
     std::optional<Sound> sound_;
     std::unique_ptr<media::AudioDecoder> audio_;
     std::vector<media::PcmBlock> blocks_;
-    // A menu's last picture as sent, and its size as decoded, so a new highlight shows at once
-    // while paused.
-    std::vector<std::uint8_t> menuPicture_;
-    media::Size menuSize_;
-    std::int64_t menuPts_ = 0;
+    // The last picture sent, which the decoder keeps: drawn again with a new highlight while a
+    // menu holds still, and at a new size while a still or a pause holds.
+    struct Sent {
+        media::Size decoded;
+        std::int64_t pts = 0;
+        bool menu = false;
+    };
+    std::optional<Sent> sent_;
     bool redraw_ = false;
     bool acting_ = false;  // the picture on its way shows a button in its action colours
     std::optional<REFERENCE_TIME> idleSince_;  // while a still holds or the navigator pauses

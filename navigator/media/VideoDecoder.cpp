@@ -42,7 +42,7 @@ PictureType pictureType(AVPictureType type)
 
 }  // namespace
 
-VideoDecoder::VideoDecoder() : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame()), made_(makeFrame())
+VideoDecoder::VideoDecoder() : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame()), made_(makeFrame()), kept_(makeFrame())
 {
     resetParser();
 }
@@ -112,7 +112,6 @@ bool VideoDecoder::feed()
 
 std::optional<Picture> VideoDecoder::receive()
 {
-    shown_ = nullptr;
     for (;;) {
         if (std::optional<Picture> picture = deinterlaced()) return picture;
         av_frame_unref(frame_.get());
@@ -127,7 +126,7 @@ std::optional<Picture> VideoDecoder::receive()
             nextPts_ = picture.pts + picture.duration;
             if (deinterlace_ != Deinterlace::Off && deinterlacer_.push(*frame_, picture.pts, picture.duration))
                 continue;
-            shown_ = frame_.get();
+            keep(*frame_);
             return picture;
         }
         if (result == AVERROR_EOF) {
@@ -154,8 +153,15 @@ std::optional<Picture> VideoDecoder::deinterlaced()
     Picture picture = describe(*made_);
     picture.pts = pts;
     picture.duration = length;
-    shown_ = made_.get();
+    keep(*made_);
     return picture;
+}
+
+// A reference, not a copy: the codec and the deinterlacer go on with buffers of their own.
+void VideoDecoder::keep(const AVFrame& f)
+{
+    av_frame_unref(kept_.get());
+    av_frame_ref(kept_.get(), &f);
 }
 
 int64_t VideoDecoder::duration(int fields) const
@@ -183,9 +189,9 @@ Picture VideoDecoder::describe(const AVFrame& f) const
 
 bool VideoDecoder::convert(uint8_t* pixels, ptrdiff_t stride, int width, int height)
 {
-    if (!shown_ || width <= 0 || height <= 0)
+    if (!kept_->buf[0] || width <= 0 || height <= 0)
         return false;
-    const AVFrame& f = *shown_;
+    const AVFrame& f = *kept_;
     // Bicubic, as the ffmpeg program converts (it matters only when scaling).
     scaler_.reset(sws_getCachedContext(scaler_.release(), f.width, f.height, static_cast<AVPixelFormat>(f.format),
                                        width, height, AV_PIX_FMT_BGRA, SWS_BICUBIC, nullptr, nullptr, nullptr));
@@ -202,7 +208,7 @@ void VideoDecoder::flush()
     resetParser();
     av_frame_unref(frame_.get());
     av_frame_unref(made_.get());
-    shown_ = nullptr;
+    av_frame_unref(kept_.get());
     deinterlacer_.reset();
     packetWaiting_ = draining_ = false;
     inputSize_ = inputUsed_ = 0;

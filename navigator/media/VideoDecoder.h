@@ -45,9 +45,9 @@ public:
     // reordering come out of receive(); input after them starts afresh.
     void drain();
     // The next picture in display order, or nothing until more input comes. Its pixels stay
-    // available to convert() until the next receive() or flush().
+    // available to convert() until the next picture comes out or flush().
     std::optional<Picture> receive();
-    // Writes the last received picture as BGRA, scaled to width x height. A negative stride
+    // Writes the last picture received as BGRA, scaled to width x height, as often as asked. A negative stride
     // writes bottom-up from `pixels` (the start of the last row). False when there is no picture.
     bool convert(uint8_t* pixels, ptrdiff_t stride, int width, int height);
     // Forgets all input and pictures: after a jump nothing of the old place comes out.
@@ -64,6 +64,7 @@ private:
     void resetParser();
     Picture describe(const AVFrame& f) const;
     std::optional<Picture> deinterlaced();
+    void keep(const AVFrame& f);
     int64_t duration(int fields) const;  // 90 kHz
 
     CodecContextPtr codec_;
@@ -71,7 +72,7 @@ private:
     PacketPtr packet_;
     FramePtr frame_;  // as decoded
     FramePtr made_;   // as the deinterlacer made it
-    const AVFrame* shown_ = nullptr;  // the last received picture: one of the two
+    FramePtr kept_;   // the last picture received: one of the two
     Deinterlacer deinterlacer_;
     Deinterlace deinterlace_ = Deinterlace::Fields;
     SwsPtr scaler_;

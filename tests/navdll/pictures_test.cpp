@@ -405,6 +405,24 @@ namespace {
 bool yellow(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 110; }
 bool red(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) < 110 && GetBValue(c) < 110; }
 
+// A menu holding still is sent again when its window grows, as in going full screen: the
+// renderer then copies a picture of its own size rather than stretching the old one crudely.
+TEST_F(Pictures, AMenuHoldingStillIsSentAgainAtTheSizeItsWindowGrowsTo)
+{
+    runToMenu();
+    ASSERT_TRUE(untilFramed({118, 230}, {118, 350}, yellow, 3000));
+    pumpMessages(1500);  // the menu's second of pictures is over
+    playback->showVideo(1080, 864);
+    ComPtr<IBasicVideo> video;
+    ASSERT_TRUE(SUCCEEDED(playback->videoWindow().As(&video)));
+    long left = 0, top = 0, width = 0, height = 0;
+    for (const ULONGLONG start = GetTickCount64(); width != 1080 && GetTickCount64() - start < 2000; pumpMessages(20))
+        video->GetSourcePosition(&left, &top, &width, &height);
+    EXPECT_EQ(1080, width);
+    EXPECT_EQ(864, height);
+    EXPECT_TRUE(untilFramed({177, 345}, {177, 525}, yellow)) << "the highlight over it, half as large again";
+}
+
 // The sample disc's title menu frames the selected button in yellow: points on the frames of
 // the first and the second button, clear of their faces.
 TEST_F(Pictures, TheMenuHighlightFollowsDirectionsAndTheMouseAndActivationFollowsTheButton)
