@@ -25,16 +25,23 @@ COLORREF PictureColour(const Player& player, int x, int y)
 bool Yellow(COLORREF c) { return GetRValue(c) > 150 && GetGValue(c) > 150 && GetBValue(c) < 110; }
 bool White(COLORREF c) { return GetRValue(c) > 220 && GetGValue(c) > 220 && GetBValue(c) > 220; }
 
+// The disc in drive D: played from the control bar, its picture placed clear of the bar.
+ControlBar Playing(const Player& player)
+{
+    WaitFor([&] { return player.MainWindow() != nullptr; });
+    ControlBar bar(player);
+    bar.Press(tbPlay);
+    if (WaitFor([&] { return player.VideoWindow() != nullptr; })) MoveVideoAside(player);
+    return bar;
+}
+
 } // namespace
 
 TEST(Screenshots, TheDiscMenuWithItsHighlightAndATitleWithItsSubtitle)
 {
     Player player;
-    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
-    ControlBar bar(player);
-    bar.Press(tbPlay);
-    ASSERT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
-    MoveVideoAside(player);
+    ControlBar bar = Playing(player);
+    ASSERT_TRUE(player.VideoWindow());
     // The first button's frame, left of its face.
     EXPECT_TRUE(WaitFor([&] { return Yellow(PictureColour(player, 118, 230)); }));
     Screenshot("disc-menu");
@@ -57,11 +64,8 @@ TEST(Screenshots, ADiscInMotionWindowedAndFullScreen)
     const char* disc = std::getenv("LUMADISC_SHOTS_MOTION");
     if (!disc) GTEST_SKIP() << "for screenshots.sh";
     Player player;
-    ASSERT_TRUE(WaitFor([&] { return player.MainWindow() != nullptr; }));
-    ControlBar bar(player);
-    bar.Press(tbPlay);
-    ASSERT_TRUE(WaitFor([&] { return player.VideoWindow() != nullptr; }));
-    MoveVideoAside(player);
+    ControlBar bar = Playing(player);
+    ASSERT_TRUE(player.VideoWindow());
     Sleep(3000);
     Screenshot(std::string(disc) + "-window");
     bar.Press(tbFullScreen);
