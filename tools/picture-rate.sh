@@ -9,8 +9,8 @@
 # --check: exits 1 when the player shows fewer than 0.97 of a disc's pictures, or one for 0.1 s
 # or more (or, with --slow-drive, its sound is broken).
 # --slow-drive: the disc is read through a drive at single speed that seeks for 150 ms
-# (tests/drive/slow-drive.sh), the player alone, its sound captured and checked for gaps, the
-# drive's reads summed up; exits 77 where FUSE cannot be mounted.
+# (tests/drive/slow-drive.sh), the player alone, its sound captured and the discs' tone checked
+# unbroken, the drive's reads summed up; exits 77 where FUSE cannot be mounted.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 . tools/env.sh
@@ -28,6 +28,7 @@ shift $(($# > 0 ? 1 : 0))
 (($#)) || set -- interlaced ntscvideo pulldown
 discs="${LUMADISC_DISCS:-$BUILD/discs}"
 bash tests/discs/make-discs.sh "$discs" "$@" >/dev/null || exit 1
+discs="$(cd "$discs" && pwd)"
 cleanup() { stop_wine; stop_display; [ -n "${work:-}" ] && rm -rf "$work"; }
 trap cleanup EXIT
 start_display || exit 1
