@@ -4,19 +4,31 @@
 # marks are read from the screen every 4 ms (tests/e2e/bench/picture_rate.cpp); also printed: the
 # time from Play (mpv: from its start) to the second picture, and the CPU a second of the player
 # with Wine's server, and of mpv (the X server's, which both make work, is in neither).
-# Usage: tools/picture-rate.sh [--check] [SECONDS [DISC...]]   (20 s; interlaced ntscvideo pulldown)
+# Usage: tools/picture-rate.sh [--check] [--slow-drive] [SECONDS [DISC...]]   (20 s; interlaced ntscvideo pulldown)
 # The discs are authored into $LUMADISC_DISCS, or the build tree's discs folder.
-# --check: exits 1 when the player shows fewer than 0.97 of a disc's pictures.
+# --check: exits 1 when the player shows fewer than 0.97 of a disc's pictures, or one for 0.1 s
+# or more (or, with --slow-drive, its sound is broken).
+# --slow-drive: the disc is read through a drive at single speed that seeks for 150 ms
+# (tests/drive/slow-drive.sh), the player alone, its sound captured and the discs' tone checked
+# unbroken, the drive's reads summed up; exits 77 where FUSE cannot be mounted.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 . tools/env.sh
-check=""
-if [ "${1:-}" = --check ]; then check=1; shift; fi
+check="" slow=""
+while [[ "${1:-}" == --* ]]; do
+  case $1 in
+    --check) check=1 ;;
+    --slow-drive) slow=1 ;;
+    *) sed -n '7p' "$0" >&2; exit 2 ;;
+  esac
+  shift
+done
 seconds=${1:-20}
 shift $(($# > 0 ? 1 : 0))
 (($#)) || set -- interlaced ntscvideo pulldown
 discs="${LUMADISC_DISCS:-$BUILD/discs}"
 bash tests/discs/make-discs.sh "$discs" "$@" >/dev/null || exit 1
+discs="$(cd "$discs" && pwd)"
 cleanup() { stop_wine; stop_display; [ -n "${work:-}" ] && rm -rf "$work"; }
 trap cleanup EXIT
 start_display || exit 1
@@ -37,8 +49,29 @@ expected() {
   esac
 }
 
+# The player alone with the disc in a single-speed drive (D:), what it plays written to a file.
+through_slow_drive() {
+  local disc=$1 rate=$2 fields=$3 drive
+  drive="$(pwd)/tests/drive/slow-drive.sh"
+  echo "== $disc from a single-speed drive: $rate pictures a second"
+  (cd "$BUILD" && "$drive" d "$discs/$disc" --rate=1385000 --seek-ms=150 -- \
+    env ${check:+LUMADISC_PICTURES_CHECK=1} ALSA_CONFIG_PATH="$ROOT/tests/e2e/alsa-capture.conf" \
+      LUMADISC_SOUND_FILE="$work/sound.wav" wine "$probe" player "$seconds" "$rate" "$fields" >"$work/out" 2>&1)
+  local result=$?
+  tr -d '\r' <"$work/out" | grep -v '^picture at'
+  stop_wine
+  return $result
+}
+
 for disc in "$@"; do
   read -r rate fields interlaced < <(expected "$disc")
+  if [ -n "$slow" ]; then
+    through_slow_drive "$disc" "$rate" "$fields"
+    result=$?
+    [ $result -eq 77 ] && exit 77
+    [ $result -eq 0 ] || status=1
+    continue
+  fi
   tools/present-drive.sh d "$discs/$disc" "${disc^^}" >/dev/null || exit 1
   echo "== $disc: $rate pictures a second"
   out="$(env ${check:+LUMADISC_PICTURES_CHECK=1} wine "$probe" player "$seconds" "$rate" "$fields" 2>&1 | tr -d "\r")" || status=1

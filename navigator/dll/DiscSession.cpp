@@ -2,13 +2,45 @@
 
 #include <dvdevcod.h>
 
+#include <chrono>
+
 namespace lumanav {
+
+FolderWatch::FolderWatch(std::wstring folder)
+    : folder_(std::move(folder)), thread_([this] {
+          std::unique_lock lock(mutex_);
+          while (!stopping_) {
+              lock.unlock();
+              const bool there = GetFileAttributesW(folder_.c_str()) != INVALID_FILE_ATTRIBUTES;
+              lock.lock();
+              if (!there) {
+                  gone_ = true;
+                  return;
+              }
+              stopped_.wait_for(lock, std::chrono::milliseconds(250), [this] { return stopping_; });
+          }
+      })
+{
+}
+
+FolderWatch::~FolderWatch()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    stopped_.notify_all();
+    thread_.join();
+}
 
 void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring folder)
 {
+    // The watch of the disc before may be waiting on its drive: it ends outside the lock.
+    std::unique_ptr<FolderWatch> watch = folder.empty() ? nullptr : std::make_unique<FolderWatch>(folder);
     std::lock_guard lock(coreMutex_);
     core_ = std::move(navigator);
     folder_ = std::move(folder);
+    watch_.swap(watch);
     started_ = false;
     frozen_ = false;
     if (core_) core_->setHmsfTimeEvents(hmsfTimeEvents_);
@@ -53,17 +85,21 @@ bool DiscSession::started() const
 
 std::optional<nav::Vobu> DiscSession::read()
 {
+    std::unique_ptr<FolderWatch> watch;
     {
         std::lock_guard lock(coreMutex_);
         if (!core_) return std::nullopt;
         std::optional<nav::Vobu> vobu = core_->read();
         // Asked after the read: from a disc that has gone the core wanders on through cells it
-        // cannot read, and none of that may be told.
-        if (GetFileAttributesW(folder_.c_str()) != INVALID_FILE_ATTRIBUTES) return vobu;
+        // cannot read, and none of that may be told. The watch tells while the reading goes
+        // on; a read that found nothing asks at once.
+        const bool gone = watch_ && watch_->gone();
+        if (!gone && (vobu || GetFileAttributesW(folder_.c_str()) != INVALID_FILE_ATTRIBUTES)) return vobu;
         // Its tray was opened or its drive taken away: the disc is closed, its files let go,
         // and the streams end as it has nothing more to play.
         core_.reset();
         folder_.clear();
+        watch = std::move(watch_);
         started_ = false;
         frozen_ = false;
     }

@@ -8,12 +8,35 @@
 #include "core/Vobu.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace lumanav {
+
+// Whether a disc's folder is still there, looked at every quarter second on a thread of its own:
+// a drive busy reading, seeking or retrying answers only after that, and the pictures must not
+// wait for it.
+class FolderWatch {
+public:
+    explicit FolderWatch(std::wstring folder);
+    ~FolderWatch();
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    bool gone() const { return gone_; }
+
+private:
+    const std::wstring folder_;
+    std::mutex mutex_;
+    std::condition_variable stopped_;
+    bool stopping_ = false;
+    std::atomic<bool> gone_{false};
+    std::thread thread_;
+};
 
 class DiscSession {
 public:
@@ -72,6 +95,7 @@ private:
     mutable std::mutex coreMutex_;
     std::unique_ptr<nav::Navigator> core_;
     std::wstring folder_;
+    std::unique_ptr<FolderWatch> watch_;  // of folder_
     bool started_ = false;
     std::atomic<bool> frozen_{false};
     bool hmsfTimeEvents_ = false;

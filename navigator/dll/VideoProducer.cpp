@@ -89,6 +89,10 @@ SampleProducer::Ready VideoProducer::prepare(REFERENCE_TIME now, REFERENCE_TIME&
             session_.publishEvents();
             return Ready::End;
         }
+        // A place with no picture that reads (a menu whose VOBs are damaged) shows black: a
+        // renderer without a picture holds the graph from running, and the clock with it that
+        // stills and activated buttons wait on.
+        if (blank_) return showBlack(now, start, stop);
         return idle(now, start);
     }
     if (!picture_) return idle(now, start);
@@ -324,9 +328,21 @@ void VideoProducer::drawOverlay(const media::PictureView& picture, media::Size d
     media::blend(picture, *phase, overlay.palette, overlay.button && overlay.colours ? &highlight : nullptr, decoded);
 }
 
+SampleProducer::Ready VideoProducer::showBlack(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
+{
+    menuPicture_.assign(std::size_t{4} * width_ * height_, 0);
+    menuSize_ = {width_, height_};
+    menuPts_ = toTicks(now);
+    redraw_ = true;
+    start = now;
+    stop = now + frameDuration_;
+    return Ready::Sample;
+}
+
 void VideoProducer::consumed()
 {
     showDrawn();
+    blank_ = false;
     if (change_) {
         // A renderer may take a new type and still draw in the old layout: scaling to the
         // size it shows is then the way.
@@ -380,6 +396,7 @@ void VideoProducer::forget()
     forgetPictures();
     subpictures_.flush();
     redraw_ = false;
+    blank_ = true;
 }
 
 void VideoProducer::forgetPictures()

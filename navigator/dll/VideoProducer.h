@@ -78,6 +78,7 @@ private:
     void followSound();
     void decodeSound(const Pending& vobu);
     Ready idle(REFERENCE_TIME now, REFERENCE_TIME& start);
+    Ready showBlack(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop);
     void forget();
     void forgetPictures();
     const Anchor* anchorOf(std::int64_t line) const;
@@ -122,6 +123,7 @@ private:
     };
     std::optional<Sent> sent_;
     bool redraw_ = false;
+    bool blank_ = true;  // no picture of this place has gone downstream
     bool acting_ = false;  // the picture on its way shows a button in its action colours
     std::optional<REFERENCE_TIME> idleSince_;  // while a still holds or the navigator pauses
     // Of the pictures readied at normal speed since the last count began, those readied after

@@ -1,6 +1,7 @@
 // Discs in a drive that reads like a real one (slow-drive-tests.sh runs each case under the
 // drive it needs): IFO files the drive cannot read, whose backups stand in, or neither copy
-// readable, refused as a missing volume is; and a drive that spins up after idling.
+// readable, refused as a missing volume is; menus whose VOBs fail; and a drive that spins up
+// after idling.
 #include "PlaybackTest.h"
 
 #include <algorithm>
@@ -32,6 +33,53 @@ TEST(UnreadableIfoAndBackup, TheDiscIsRefusedAsAMissingVolumeIs)
     EXPECT_EQ(missing.status.bDvdVolInvalid, unreadable.status.bDvdVolInvalid);
     EXPECT_EQ(missing.status.bDvdVolUnknown, unreadable.status.bDvdVolUnknown);
     EXPECT_EQ(missing.status.iNumStreamsFailed, unreadable.status.iNumStreamsFailed);
+}
+
+// VIDEO_TS.VOB fails past its first VOBU, VTS_01_0.VOB wholly; each failed read takes the
+// drive half a second of retries. The title menu shows what reads, its buttons with it; the root
+// menu, with nothing readable, holds; titles play from both, and no call waits on the retries long.
+class UnreadableMenus : public OnSlowDrive<Playback> {
+protected:
+    // The longest a location query waited while the graph ran for `milliseconds`.
+    ULONGLONG longestQuery(DWORD milliseconds)
+    {
+        ULONGLONG longest = 0;
+        for (const ULONGLONG start = GetTickCount64(); GetTickCount64() - start < milliseconds;) {
+            pumpMessages(20);
+            DVD_PLAYBACK_LOCATION2 location{};
+            const ULONGLONG asked = GetTickCount64();
+            info->GetCurrentLocation(&location);
+            longest = std::max(longest, GetTickCount64() - asked);
+        }
+        return longest;
+    }
+};
+
+TEST_F(UnreadableMenus, WhatReadsShowsAndTitlesStillPlay)
+{
+    runToMenu();
+    ULONG buttons = 0, current = 0;
+    for (const ULONGLONG start = GetTickCount64(); buttons == 0 && GetTickCount64() - start < 5000;) {
+        pumpMessages(50);
+        info->GetCurrentButton(&buttons, &current);
+    }
+    ULONGLONG longest = longestQuery(1500);
+    ASSERT_EQ(2u, buttons) << "the title menu's readable VOBU did not show";
+    ASSERT_EQ(S_OK, dvd->SelectAndActivateButton(1));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [](const GraphEvent& e) { return secondsOf(e) >= 1; }));
+
+    ASSERT_EQ(S_OK, dvd->ShowMenu(DVD_MENU_Root, DVD_CMD_FLAG_None, nullptr));
+    ASSERT_TRUE(playback->waitFor(EC_DVD_DOMAIN_CHANGE, [](const GraphEvent& e) { return e.param1 == DVD_DOMAIN_VideoTitleSetMenu; }));
+    longest = std::max(longest, longestQuery(2000));
+    DVD_DOMAIN domain{};
+    ASSERT_EQ(S_OK, info->GetCurrentDomain(&domain));
+    EXPECT_EQ(DVD_DOMAIN_VideoTitleSetMenu, domain) << "the unreadable root menu did not hold";
+    const ULONGLONG asked = GetTickCount64();
+    ASSERT_EQ(S_OK, dvd->PlayTitle(1, DVD_CMD_FLAG_None, nullptr));
+    longest = std::max(longest, GetTickCount64() - asked);
+    EXPECT_TRUE(playback->waitFor(EC_DVD_CURRENT_HMSF_TIME, [](const GraphEvent& e) { return secondsOf(e) >= 1; }))
+        << "title 1 did not play after the unreadable menu";
+    std::printf("over the unreadable menus a call waited %llu ms at most\n", longest);
 }
 
 // The drive takes 3 s to spin up, at first and after 2 s idle. How long the calls the player

@@ -12,13 +12,17 @@
 // must stand for two or three fields (film with its 3:2 cadence): those that stood longer or
 // shorter by more than the time between two looks are counted, beside another program's on a
 // display with no refresh of its own. With LUMADISC_PICTURES_CHECK set, exits 1 when fewer than
-// 0.97 of RATE are shown.
+// 0.97 of RATE are shown or a picture is seen for a tenth of a second or more. With
+// LUMADISC_SOUND_FILE naming the file the capture device writes (tests/e2e/alsa-capture.conf),
+// the player's sound over the same time is measured too, and the check fails where the discs'
+// tone is broken or falls short of that time.
 #include "../ControlBar.h"
 #include "UnixProcess.h"
 
 #include "../../media/support/FrameMarks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -115,9 +119,9 @@ std::vector<Look> Record(RECT picture, double seconds)
     return looks;
 }
 
-// A distinct picture: when it first showed, and the number it carries.
+// A distinct picture: when it first and last showed, and the number it carries.
 struct Shown {
-    double since;
+    double since, until;
     int number;
 };
 
@@ -125,14 +129,19 @@ std::vector<Shown> Pictures(const std::vector<Look>& looks)
 {
     std::vector<Shown> shown;
     for (size_t i = 0; i < looks.size(); ++i)
-        if (i == 0 || looks[i].hash != looks[i - 1].hash) shown.push_back({looks[i].time, looks[i].number});
+        if (i == 0 || looks[i].hash != looks[i - 1].hash) shown.push_back({looks[i].time, looks[i].time, looks[i].number});
+        else shown.back().until = looks[i].time;
     return shown;
 }
 
 struct Figures {
     double looksPerSecond = 0, perSecond = 0, shortestMs = 0, longestMs = 0;
-    long skipped = 0, again = 0, unread = 0, outside = 0;
+    long skipped = 0, again = 0, unread = 0, outside = 0, frozen = 0;
 };
+
+// A picture seen on screen this long stood out as a jerk: five pictures' time at 50 a second. Only
+// what was seen counts, so that a pause of the looking itself does not.
+constexpr double frozenSeconds = 0.1;
 
 // The first and last pictures stood for longer than was looked at: only those between count.
 Figures Measure(const std::vector<Look>& looks, double fieldRate)
@@ -150,6 +159,7 @@ Figures Measure(const std::vector<Look>& looks, double fieldRate)
         const double stood = shown[i + 1].since - shown[i].since;
         f.shortestMs = std::min(f.shortestMs, stood * 1000);
         f.longestMs = std::max(f.longestMs, stood * 1000);
+        f.frozen += shown[i].until - shown[i].since >= frozenSeconds;
         // Two or three fields, give or take the time between two looks.
         if (fieldRate > 0 && (stood < 2 / fieldRate - look || stood > 3 / fieldRate + look)) ++f.outside;
         const int number = shown[i].number;
@@ -192,18 +202,92 @@ Start StartOf(const std::vector<Look>& looks, double since)
     return start;
 }
 
+// The player's sound while the pictures were counted, from the file the capture device writes
+// (16-bit stereo at 48 kHz after a WAV header). That device keeps no time: finding it always
+// empty, Wine's sound driver writes silence between the buffers the player sends, so the file
+// holds the player's sound in order with runs of exact zeros between. Without those, the discs'
+// steady 440 Hz tone must run on unbroken: sound the player lost, or sent silence in place of,
+// breaks it where the tone resumes out of phase. Each frame of a sine follows from the two before.
+class SoundCapture {
+public:
+    SoundCapture() : path_(std::getenv("LUMADISC_SOUND_FILE") ? EnvPath("LUMADISC_SOUND_FILE") : L""), from_(Size()) {}
+
+    bool Wanted() const { return !path_.empty(); }
+
+    struct Tone {
+        double seconds = 0;
+        long breaks = 0;
+        // The largest jump of the tone's phase at a break, as time within its turn: a few frames
+        // slipped where the sound was joined, or the time lost there, give or take whole turns.
+        double jumpMs = 0;
+    };
+    Tone Measure() const
+    {
+        constexpr long header = 44, rate = 48000;
+        constexpr size_t driverSilence = 24;  // frames of exact zeros; the tone has a few at most
+        const long to = Size();
+        Tone tone;
+        FILE* file = _wfopen(path_.c_str(), L"rb");
+        if (!file) return tone;
+        const long from = header + (std::max(from_, header) - header) / 4 * 4;
+        std::fseek(file, from, SEEK_SET);
+        std::vector<short> frames(size_t(std::max(0L, to - from)) / 2);
+        frames.resize(std::fread(frames.data(), 4, frames.size() / 2, file) * 2);
+        std::fclose(file);
+        const size_t count = frames.size() / 2;
+        const auto silent = [&](size_t i) { return frames[2 * i] == 0 && frames[2 * i + 1] == 0; };
+        std::vector<double> left;
+        for (size_t i = 0; i < count;) {
+            size_t end = i;
+            while (end < count && silent(end)) ++end;
+            if (end - i >= driverSilence) i = end;
+            for (; i <= end && i < count; ++i) left.push_back(frames[2 * i]);
+        }
+        double amplitude = 0;
+        for (double v : left) amplitude = std::max(amplitude, std::fabs(v));
+        if (amplitude < 1000) return tone;
+        const double turn = 2 * 3.14159265358979, step = turn * 440 / rate, twice = 2 * std::cos(step);
+        // The phase of the tone at a frame, from it and the next.
+        const auto phase = [&](size_t i) { return std::atan2(left[i] * std::sin(step), left[i + 1] - left[i] * std::cos(step)); };
+        bool broken = false;
+        for (size_t i = 2; i + 1 < left.size(); ++i) {
+            // A break: a frame a twentieth of the amplitude or more off the sine the two before it follow.
+            const bool off = std::fabs(left[i] - twice * left[i - 1] + left[i - 2]) > 0.05 * amplitude;
+            if (off && !broken) {
+                ++tone.breaks;
+                const double jump = std::remainder(phase(i) - phase(i - 2) - 2 * step, turn) / step;
+                tone.jumpMs = std::max(tone.jumpMs, std::fabs(jump) * 1000 / rate);
+            }
+            broken = off;
+        }
+        tone.seconds = double(left.size()) / rate;
+        return tone;
+    }
+
+private:
+    long Size() const
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        return Wanted() && GetFileAttributesExW(path_.c_str(), GetFileExInfoStandard, &data) ? long(data.nFileSizeLow) : 0;
+    }
+
+    std::wstring path_;
+    long from_;
+};
+
 int Report(const char* who, const Figures& f, double rate, double fieldRate, const Start& start, double cpu)
 {
     std::printf("%-7s %6.2f pictures/s of %.3f (%.3f), read %5.1f times/s; numbers skipped %ld, again %ld, "
-                "unreadable %ld; stands %.0f-%.0f ms",
+                "unreadable %ld; stands %.0f-%.0f ms, "
+                "%ld seen for %.1f s or more",
                 who, f.perSecond, rate, f.perSecond / rate, f.looksPerSecond, f.skipped, f.again, f.unread,
-                f.shortestMs, f.longestMs);
+                f.shortestMs, f.longestMs, f.frozen, frozenSeconds);
     if (fieldRate > 0) std::printf(", %ld outside 2-3 fields", f.outside);
     std::printf("; second picture %.0f ms after start (first stood %.0f ms); CPU %.3f/s\n", start.secondMs,
                 start.firstStoodMs, cpu);
     std::fflush(stdout);
     if (!std::getenv("LUMADISC_PICTURES_CHECK")) return 0;
-    return f.perSecond >= 0.97 * rate ? 0 : 1;
+    return f.perSecond >= 0.97 * rate && f.frozen == 0 ? 0 : 1;
 }
 
 RECT ScreenRectOf(HWND window)
@@ -237,8 +321,11 @@ int MeasurePlayer(double seconds, double rate, double fieldRate)
     const std::wstring pid = UnixProcess("lumadisc", "WINEPREFIX"), server = UnixProcess("wineserver", "WINEPREFIX");
     Sleep(1000);
     const double cpu = CpuSeconds(pid) + CpuSeconds(server), from = Now();
+    const SoundCapture sound;
     const std::vector<Look> looks = Record(picture, seconds);
     const double cpuPerSecond = (CpuSeconds(pid) + CpuSeconds(server) - cpu) / (Now() - from);
+    const double counted = Now() - from;
+    const SoundCapture::Tone tone = sound.Measure();
     // A new start: Stop, then Play, watched from before the click.
     bar.Press(tbStop);
     Sleep(1000);
@@ -248,7 +335,15 @@ int MeasurePlayer(double seconds, double rate, double fieldRate)
     const double play = Now();
     bar.Press(tbPlay);
     ReadFor(reader, 10, starting, 2);
-    const int verdict = Report("player", Measure(looks, fieldRate), rate, fieldRate, StartOf(starting, play), cpuPerSecond);
+    int verdict = Report("player", Measure(looks, fieldRate), rate, fieldRate, StartOf(starting, play), cpuPerSecond);
+    if (sound.Wanted()) {
+        std::printf("sound   %.2f s of the tone in %.2f s of counting, broken %ld times, its phase jumping %.2f ms "
+                    "at most\n", tone.seconds, counted, tone.breaks, tone.jumpMs);
+        // Sound lost jumps the phase anywhere within the tone's turn of 2.3 ms: the check lets a
+        // slip of ten frames (0.2 ms) pass, and so misses one lost stretch in six; a quarter of a
+        // second lost shows in the time heard too.
+        if (std::getenv("LUMADISC_PICTURES_CHECK") && (tone.seconds < counted - 0.25 || tone.jumpMs > 0.2)) verdict = 1;
+    }
     player.Close();
     return verdict;
 }
