@@ -34,6 +34,7 @@ trap cleanup EXIT
 start_display || exit 1
 tools/prefix.sh || exit 1
 work="$(mktemp -d)"
+mkdir -p "$BUILD/logs"
 export LUMADISC_EXE="$BUILD/win/src/lumadisc.exe"
 probe="$BUILD/win/tests/e2e/picture_rate.exe"
 status=0

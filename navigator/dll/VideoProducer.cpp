@@ -305,7 +305,13 @@ bool VideoProducer::fill(IMediaSample& sample)
     // The picture is scaled as it is converted, and the subpicture with it.
     const media::PictureView picture = frameIn(buffer);
     if (redraw_) {
-        if (!sent_ || !decoder_.convert(picture.pixels, picture.stride, picture.width, picture.height)) return false;
+        if (!sent_) return false;
+        if (sent_->black) {
+            for (int y = 0; y < picture.height; ++y)
+                std::fill_n(picture.pixels + y * picture.stride, std::size_t{4} * picture.width, std::uint8_t{0});
+        } else if (!decoder_.convert(picture.pixels, picture.stride, picture.width, picture.height)) {
+            return false;
+        }
         drawOverlay(picture, sent_->decoded, sent_->pts);
     } else {
         if (!decoder_.convert(picture.pixels, picture.stride, picture.width, picture.height)) return false;
@@ -330,9 +336,10 @@ void VideoProducer::drawOverlay(const media::PictureView& picture, media::Size d
 
 SampleProducer::Ready VideoProducer::showBlack(REFERENCE_TIME now, REFERENCE_TIME& start, REFERENCE_TIME& stop)
 {
-    menuPicture_.assign(std::size_t{4} * width_ * height_, 0);
-    menuSize_ = {width_, height_};
-    menuPts_ = toTicks(now);
+    // Its highlights are placed on the place's own pictures, which would have had this size.
+    const nav::VideoInfo video =
+        session_.withCore([](nav::Navigator& core) { return core.videoAttributes(); }, nav::VideoInfo{});
+    sent_ = Sent{{video.sourceWidth, video.sourceHeight}, toTicks(now), true, true};
     redraw_ = true;
     start = now;
     stop = now + frameDuration_;

@@ -115,11 +115,13 @@ private:
     std::unique_ptr<media::AudioDecoder> audio_;
     std::vector<media::PcmBlock> blocks_;
     // The last picture sent, which the decoder keeps: drawn again with a new highlight while a
-    // menu holds still, and at a new size while a still or a pause holds.
+    // menu holds still, and at a new size while a still or a pause holds. Black stands in for a
+    // place with no readable picture.
     struct Sent {
         media::Size decoded;
         std::int64_t pts = 0;
         bool menu = false;
+        bool black = false;
     };
     std::optional<Sent> sent_;
     bool redraw_ = false;
