@@ -15,10 +15,10 @@ bool answersBasicVideo(IPin& pin)
 {
     PIN_INFO info{};
     if (FAILED(pin.QueryPinInfo(&info)) || !info.pFilter) return false;
-    ComPtr<IBaseFilter> owner;
-    owner.Attach(info.pFilter);
     ComPtr<IBasicVideo> video;
-    return SUCCEEDED(owner.As(&video));
+    const bool answers = SUCCEEDED(info.pFilter->QueryInterface(IID_PPV_ARGS(&video)));
+    info.pFilter->Release();
+    return answers;
 }
 
 }  // namespace
