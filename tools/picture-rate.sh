@@ -6,8 +6,8 @@
 # with Wine's server, and of mpv (the X server's, which both make work, is in neither).
 # Usage: tools/picture-rate.sh [--check] [--slow-drive] [SECONDS [DISC...]]   (20 s; interlaced ntscvideo pulldown)
 # The discs are authored into $LUMADISC_DISCS, or the build tree's discs folder.
-# --check: exits 1 when the player shows fewer than 0.97 of a disc's pictures, or one for 0.1 s
-# or more (or, with --slow-drive, its sound is broken).
+# --check: exits 1 when the player shows fewer than 0.97 of a disc's pictures (with --slow-drive
+# also when one is seen for 0.1 s or more, or its sound is broken).
 # --slow-drive: the disc is read through a drive at single speed that seeks for 150 ms
 # (tests/drive/slow-drive.sh), the player alone, its sound captured and the discs' tone checked
 # unbroken, the drive's reads summed up; exits 77 where FUSE cannot be mounted.
