@@ -11,14 +11,22 @@
 namespace lumanav {
 namespace {
 
-bool answersBasicVideo(IPin& pin)
+// The filter a pin belongs to. Not ComPtr::Attach: MinGW's adds a reference where the SDK's
+// takes over the one given.
+ComPtr<IBaseFilter> filterOf(IPin& pin)
 {
     PIN_INFO info{};
-    if (FAILED(pin.QueryPinInfo(&info)) || !info.pFilter) return false;
-    ComPtr<IBasicVideo> video;
-    const bool answers = SUCCEEDED(info.pFilter->QueryInterface(IID_PPV_ARGS(&video)));
+    if (FAILED(pin.QueryPinInfo(&info)) || !info.pFilter) return nullptr;
+    ComPtr<IBaseFilter> owner(info.pFilter);
     info.pFilter->Release();
-    return answers;
+    return owner;
+}
+
+bool answersBasicVideo(IPin& pin)
+{
+    ComPtr<IBasicVideo> video;
+    const ComPtr<IBaseFilter> owner = filterOf(pin);
+    return owner && SUCCEEDED(owner.As(&video));
 }
 
 }  // namespace
@@ -56,12 +64,7 @@ ComPtr<IBaseFilter> OutputPin::connectedFilter() const
         std::lock_guard lock(mutex_);
         peer = connected_;
     }
-    if (!peer) return nullptr;
-    PIN_INFO info{};
-    if (FAILED(peer->QueryPinInfo(&info))) return nullptr;
-    ComPtr<IBaseFilter> owner(info.pFilter);
-    info.pFilter->Release();
-    return owner;
+    return peer ? filterOf(*peer.Get()) : nullptr;
 }
 
 ComPtr<IBasicVideo> OutputPin::placedRenderer() const

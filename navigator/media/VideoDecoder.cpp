@@ -42,7 +42,8 @@ PictureType pictureType(AVPictureType type)
 
 }  // namespace
 
-VideoDecoder::VideoDecoder() : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame()), made_(makeFrame()), kept_(makeFrame())
+VideoDecoder::VideoDecoder()
+    : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame()), made_(makeFrame()), kept_(makeFrame())
 {
     resetParser();
 }
