@@ -316,12 +316,17 @@ int MeasurePlayer(double seconds, double rate, double fieldRate)
         std::printf("player  no picture\n");
         return 1;
     }
-    const RECT picture = ScreenRectOf(renderer);
+    // The window opens at its own size and takes the picture's once the title is known: on a
+    // busy machine the first pictures show before that.
+    RECT picture = ScreenRectOf(renderer);
+    for (RECT was{}; !EqualRect(&was, &picture); picture = ScreenRectOf(renderer)) {
+        was = picture;
+        Sleep(1000);
+    }
     // Where another program is to show the same disc at the same size.
     std::printf("picture at %ld %ld %ld %ld\n", picture.left, picture.top, picture.right - picture.left,
                 picture.bottom - picture.top);
     const std::wstring pid = UnixProcess("lumadisc", "WINEPREFIX"), server = UnixProcess("wineserver", "WINEPREFIX");
-    Sleep(1000);
     const double cpu = CpuSeconds(pid) + CpuSeconds(server), from = Now();
     const SoundCapture sound;
     const std::vector<Look> looks = Record(picture, seconds);
