@@ -34,6 +34,10 @@ struct Picture {
     PictureType type = PictureType::Other;
 };
 
+// The swscale method convert() scales a picture with: bilinear's fast form where the picture
+// keeps about its size (a window), bicubic where it is enlarged (a screen).
+int scalingFor(int fromWidth, int fromHeight, int toWidth, int toHeight);
+
 class VideoDecoder {
 public:
     VideoDecoder();
