@@ -7,6 +7,7 @@
 # LUMADISC_FUZZ_KEEP=1 the kept corpus is reduced to its hand-named inputs and the fewest kept
 # and found ones that cover what all do.
 # LUMADISC_FUZZ_RUNS=N ends each target after N executions if SECONDS have not passed first.
+# LUMADISC_FUZZ_JOBS=N fuzzes each target in N processes at once (libFuzzer's fork mode).
 # Fails on the first crash, leak, hang or sanitizer report; prints each target's executions.
 set -euo pipefail
 
@@ -36,6 +37,7 @@ for target in "${targets[@]}"; do
   echo "== $target for ${seconds}s"
   log="$build/fuzz-artifacts/$target.log"
   if ! nice -n 19 "$binary" -max_total_time="$seconds" ${LUMADISC_FUZZ_RUNS:+-runs="$LUMADISC_FUZZ_RUNS"} \
+       ${LUMADISC_FUZZ_JOBS:+-fork="$LUMADISC_FUZZ_JOBS"} \
        -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$target-" \
        "$found" "$kept" 2>&1 | tee "$log" | grep -Ev '^(#|")'; then
     echo "$target failed; see $log and $build/fuzz-artifacts" >&2
@@ -52,7 +54,9 @@ for target in "${targets[@]}"; do
     rm -rf "$kept"
     mv "$reduced" "$kept"
   fi
-  summary+="$(printf '%-16s %14s executions\n' "$target" "$(awk '/number_of_executed_units/ { print $2 }' "$log")")"$'\n'
+  # Fork mode prints no final figures: its count is that of its last report.
+  runs="$(awk '/number_of_executed_units/ { n = $2 } /^#[0-9]+: / { f = substr($1, 2) + 0 } END { print n ? n : f }' "$log")"
+  summary+="$(printf '%-16s %14s executions\n' "$target" "$runs")"$'\n'
 done
 echo "== Executions"
 printf '%s' "$summary"
