@@ -51,7 +51,7 @@ AudioCoding codingOf(AudioFormat format)
 
 }  // namespace
 
-OpenResult Navigator::open(const std::string& path, std::size_t readAhead)
+OpenResult Navigator::open(const std::string& path, std::size_t readAhead, DriveWait driveWait)
 {
     Result<OpenedDisc> opened = openDisc(path);
     if (!opened) return {nullptr, opened.error()};
@@ -63,7 +63,7 @@ OpenResult Navigator::open(const std::string& path, std::size_t readAhead)
     if (readAhead) {
         auto ahead = std::make_shared<ReadAhead>(
             std::move(reader), [volume](unsigned titleSet, VobSet set) { return volume->sectorCount(titleSet, set); },
-            readAhead);
+            readAhead, std::move(driveWait));
         reader = [ahead](unsigned titleSet, VobSet set, std::uint32_t sector, std::span<std::uint8_t> out) {
             return ahead->read(titleSet, set, sector, out);
         };

@@ -22,6 +22,9 @@ enum class VobSet;
 // Reads whole sectors of a title set's menu or title VOBs (title set 0: the video manager).
 using SectorReader = std::function<bool(
     unsigned titleSet, VobSet set, std::uint32_t sector, std::span<std::uint8_t> out)>;
+// Told true as a read begins to wait on the drive and false once it has done, on the reading
+// thread: the owner of a lock the reader's callers hold can let others in meanwhile.
+using DriveWait = std::function<void(bool waiting)>;
 
 enum class Domain {
     FirstPlay = 1,
@@ -193,8 +196,9 @@ struct OpenResult {
 class Navigator {
 public:
     // path: a folder holding VIDEO_TS, the VIDEO_TS folder, any file inside it, or a disc image.
-    // With `readAhead` bytes, the VOBs are read that far ahead on a thread of their own.
-    static OpenResult open(const std::string& path, std::size_t readAhead = 0);
+    // With `readAhead` bytes, the VOBs are read that far ahead on a thread of their own, and a
+    // read that has to wait for that thread tells `driveWait`.
+    static OpenResult open(const std::string& path, std::size_t readAhead = 0, DriveWait driveWait = {});
     // Over structures already decoded; the reader supplies the NAV packs that hold the buttons.
     static std::unique_ptr<Navigator> create(Disc disc, SectorReader reader);
     ~Navigator();

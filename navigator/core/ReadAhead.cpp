@@ -11,8 +11,12 @@ constexpr std::uint32_t ChunkSectors = 32;
 
 }  // namespace
 
-ReadAhead::ReadAhead(SectorReader source, SectorCount sectors, std::size_t bound)
-    : source_(std::move(source)), sectors_(std::move(sectors)), bound_(bound), thread_([this] { run(); })
+ReadAhead::ReadAhead(SectorReader source, SectorCount sectors, std::size_t bound, DriveWait driveWait)
+    : source_(std::move(source)),
+      sectors_(std::move(sectors)),
+      bound_(bound),
+      driveWait_(std::move(driveWait)),
+      thread_([this] { run(); })
 {
 }
 
@@ -62,10 +66,16 @@ bool ReadAhead::read(unsigned titleSet, VobSet set, std::uint32_t sector, std::s
     }
     changed_.notify_all();
     if (std::uint64_t{sector} + count > total_) return false;
-    changed_.wait(lock, [&] { return stopping_ || failed(sector, count) || ahead() >= sector + count; });
-    if (stopping_ || failed(sector, count)) return false;
-    std::memcpy(out.data(), buffer_.data(), out.size());
-    return true;
+    const auto done = [&] { return stopping_ || failed(sector, count) || ahead() >= sector + count; };
+    const bool waits = !done() && driveWait_;
+    if (waits) driveWait_(true);
+    changed_.wait(lock, done);
+    const bool read = !stopping_ && !failed(sector, count);
+    if (read) std::memcpy(out.data(), buffer_.data(), out.size());
+    // Taking the caller's lock back may wait for others: not while holding up this thread's.
+    lock.unlock();
+    if (waits) driveWait_(false);
+    return read;
 }
 
 void ReadAhead::run()

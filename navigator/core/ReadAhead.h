@@ -24,7 +24,7 @@ public:
     using SectorCount = std::function<std::uint32_t(unsigned titleSet, VobSet set)>;
 
     // Reads from `source` (only ever from the thread) up to `bound` bytes ahead of the cursor.
-    ReadAhead(SectorReader source, SectorCount sectors, std::size_t bound);
+    ReadAhead(SectorReader source, SectorCount sectors, std::size_t bound, DriveWait driveWait = {});
     // Waits for a read of the drive under way.
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
@@ -41,6 +41,7 @@ private:
     SectorReader source_;
     SectorCount sectors_;
     std::size_t bound_;
+    DriveWait driveWait_;
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -33,11 +33,33 @@ FolderWatch::~FolderWatch()
     thread_.join();
 }
 
+DiscSession::Changing::Changing(const DiscSession& session) : session_(session), core_(session.coreMutex_)
+{
+    session_.stateMutex_.lock();
+    session_.changing_ = std::this_thread::get_id();
+}
+
+DiscSession::Changing::~Changing()
+{
+    session_.changing_ = std::thread::id{};
+    session_.stateMutex_.unlock();
+}
+
+void DiscSession::driveWait(bool waiting)
+{
+    // Reads made without the locks (the disc being opened) have nothing to let go.
+    if (changing_ != std::this_thread::get_id()) return;
+    if (waiting)
+        stateMutex_.unlock();
+    else
+        stateMutex_.lock();
+}
+
 void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring folder)
 {
     // The watch of the disc before may be waiting on its drive: it ends outside the lock.
     std::unique_ptr<FolderWatch> watch = folder.empty() ? nullptr : std::make_unique<FolderWatch>(folder);
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     core_ = std::move(navigator);
     folder_ = std::move(folder);
     watch_.swap(watch);
@@ -48,19 +70,19 @@ void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring f
 
 bool DiscSession::hasDisc() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     return core_ != nullptr;
 }
 
 std::wstring DiscSession::folder() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     return folder_;
 }
 
 void DiscSession::start()
 {
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     if (!core_ || started_) return;
     core_->start();
     started_ = true;
@@ -69,7 +91,7 @@ void DiscSession::start()
 void DiscSession::stop()
 {
     std::lock_guard events(eventMutex_);
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     if (!core_ || !resetOnStop_) return;
     core_->stop();
     core_->takeEvents();  // nothing is told after a stop
@@ -79,7 +101,7 @@ void DiscSession::stop()
 
 bool DiscSession::started() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     return started_;
 }
 
@@ -87,7 +109,7 @@ std::optional<nav::Vobu> DiscSession::read()
 {
     std::unique_ptr<FolderWatch> watch;
     {
-        std::lock_guard lock(coreMutex_);
+        const Changing lock(*this);
         if (!core_) return std::nullopt;
         std::optional<nav::Vobu> vobu = core_->read();
         // Asked after the read: from a disc that has gone the core wanders on through cells it
@@ -110,13 +132,13 @@ std::optional<nav::Vobu> DiscSession::read()
 
 unsigned DiscSession::generation() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     return core_ ? core_->generation() : 0;
 }
 
 void DiscSession::presented(unsigned generation, double seconds, std::uint32_t vobu)
 {
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     if (!core_) return;
     // Where the picture's VOBU took playback is told before the time of the picture.
     core_->shown(vobu);
@@ -125,25 +147,25 @@ void DiscSession::presented(unsigned generation, double seconds, std::uint32_t v
 
 void DiscSession::caughtUp()
 {
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     if (core_) core_->caughtUp();
 }
 
 nav::Overlay DiscSession::overlay() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     return core_ ? core_->overlay() : nav::Overlay{};
 }
 
 void DiscSession::actionShown()
 {
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     if (core_) core_->actionShown();
 }
 
 std::optional<std::pair<int, nav::AudioCoding>> DiscSession::audio() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     if (!core_) return std::nullopt;
     const int stream = core_->audioStream();
     if (stream < 0) return std::nullopt;
@@ -152,13 +174,13 @@ std::optional<std::pair<int, nav::AudioCoding>> DiscSession::audio() const
 
 void DiscSession::elapse(double seconds)
 {
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     if (core_) core_->elapse(seconds);
 }
 
 bool DiscSession::playing() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     return core_ && core_->domain() != nav::Domain::Stop;
 }
 
@@ -166,20 +188,20 @@ void DiscSession::setFrozen(bool frozen) { frozen_ = frozen; }
 
 void DiscSession::setHmsfTimeEvents(bool on)
 {
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     hmsfTimeEvents_ = on;
     if (core_) core_->setHmsfTimeEvents(on);
 }
 
 void DiscSession::setResetOnStop(bool on)
 {
-    std::lock_guard lock(coreMutex_);
+    const Changing lock(*this);
     resetOnStop_ = on;
 }
 
 bool DiscSession::resetOnStop() const
 {
-    std::lock_guard lock(coreMutex_);
+    std::shared_lock lock(stateMutex_);
     return resetOnStop_;
 }
 
@@ -203,7 +225,7 @@ void DiscSession::publishEvents()
     if (!publishing_) return;
     std::vector<nav::Event> events;
     {
-        std::lock_guard core(coreMutex_);
+        const Changing core(*this);
         if (core_) events = core_->takeEvents();
     }
     if (!sink_) return;

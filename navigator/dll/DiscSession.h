@@ -1,7 +1,9 @@
 #pragma once
-// The navigator core of one disc and everything that touches it: one lock serialises the
-// graph's thread, the player's thread and the streaming threads; events leave through the
-// graph's event sink in the order the core made them, never under that lock.
+// The navigator core of one disc and everything that touches it: one lock serialises what
+// changes it from the graph's thread, the player's thread and the streaming threads; queries
+// share another, which a change waiting on the drive lets go, so that no query waits on the
+// drive. Events leave through the graph's event sink in the order the core made them, never
+// under those locks.
 
 #include "DirectShow.h"
 #include "core/Navigator.h"
@@ -12,8 +14,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace lumanav {
 
@@ -45,13 +49,23 @@ public:
     bool hasDisc() const;
     std::wstring folder() const;
 
-    // Runs `action` on the core under the lock; without a disc, answers `noDisc`.
+    // Runs `action` on the core, alone; without a disc, answers `noDisc`.
     template <class Action, class Result>
     Result withCore(Action&& action, Result noDisc)
     {
-        std::lock_guard lock(coreMutex_);
+        const Changing lock(*this);
         return core_ ? action(*core_) : noDisc;
     }
+    // Runs `look` on the core beside other queries and a change waiting on the drive, which
+    // waits only between whole steps of the core's.
+    template <class Look, class Result>
+    Result query(Look&& look, Result noDisc) const
+    {
+        std::shared_lock lock(stateMutex_);
+        return core_ ? look(std::as_const(*core_)) : noDisc;
+    }
+    // For the core's reads (a nav::DriveWait): a change waiting on the drive lets queries in.
+    void driveWait(bool waiting);
 
     // The graph starts streaming: first play unless playback goes on from where it stopped.
     void start();
@@ -92,7 +106,22 @@ public:
     void notify(long code, LONG_PTR param1, LONG_PTR param2);
 
 private:
+    // Both locks, as whoever changes the core or the session holds them.
+    class Changing {
+    public:
+        explicit Changing(const DiscSession& session);
+        ~Changing();
+        Changing(const Changing&) = delete;
+        Changing& operator=(const Changing&) = delete;
+
+    private:
+        const DiscSession& session_;
+        std::lock_guard<std::mutex> core_;
+    };
+
     mutable std::mutex coreMutex_;
+    mutable std::shared_mutex stateMutex_;  // the core's state: shared by queries
+    mutable std::atomic<std::thread::id> changing_{};  // who holds both
     std::unique_ptr<nav::Navigator> core_;
     std::wstring folder_;
     std::unique_ptr<FolderWatch> watch_;  // of folder_

@@ -29,14 +29,14 @@ ULONG DvdInfo::Release() { return filter_.Release(); }
 HRESULT DvdInfo::GetCurrentDomain(DVD_DOMAIN* domain)
 {
     if (!domain) return E_POINTER;
-    *domain = filter_.session().withCore([](Navigator& core) { return static_cast<DVD_DOMAIN>(core.domain()); }, DVD_DOMAIN_Stop);
+    *domain = filter_.session().query([](const Navigator& core) { return static_cast<DVD_DOMAIN>(core.domain()); }, DVD_DOMAIN_Stop);
     return S_OK;
 }
 
 HRESULT DvdInfo::GetCurrentLocation(DVD_PLAYBACK_LOCATION2* location)
 {
     if (!location) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (stopped(core)) return VFW_E_DVD_INVALIDDOMAIN;
         const nav::Location where = core.location();
         location->TitleNum = static_cast<ULONG>(where.title);
@@ -50,7 +50,7 @@ HRESULT DvdInfo::GetCurrentLocation(DVD_PLAYBACK_LOCATION2* location)
 HRESULT DvdInfo::GetTotalTitleTime(DVD_HMSF_TIMECODE* total, ULONG* flags)
 {
     if (!total) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (core.domain() != nav::Domain::Title) return VFW_E_DVD_INVALIDDOMAIN;
         const nav::Timecode length = core.totalTitleTime();
         *total = toPlatform(length.time);
@@ -62,7 +62,7 @@ HRESULT DvdInfo::GetTotalTitleTime(DVD_HMSF_TIMECODE* total, ULONG* flags)
 HRESULT DvdInfo::GetCurrentButton(ULONG* available, ULONG* current)
 {
     if (!available || !current) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (stopped(core)) return VFW_E_DVD_INVALIDDOMAIN;
         *available = static_cast<ULONG>(core.buttons().size());
         *current = static_cast<ULONG>(core.currentButton());
@@ -73,7 +73,7 @@ HRESULT DvdInfo::GetCurrentButton(ULONG* available, ULONG* current)
 HRESULT DvdInfo::GetCurrentAngle(ULONG* available, ULONG* current)
 {
     if (!available || !current) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (stopped(core)) return VFW_E_DVD_INVALIDDOMAIN;
         const nav::AngleState angle = core.currentAngle();
         *available = static_cast<ULONG>(angle.available);
@@ -85,7 +85,7 @@ HRESULT DvdInfo::GetCurrentAngle(ULONG* available, ULONG* current)
 HRESULT DvdInfo::GetCurrentAudio(ULONG* available, ULONG* current)
 {
     if (!available || !current) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (stopped(core)) return VFW_E_DVD_INVALIDDOMAIN;
         const nav::AudioState audio = core.currentAudio();
         *available = static_cast<ULONG>(audio.available);
@@ -97,7 +97,7 @@ HRESULT DvdInfo::GetCurrentAudio(ULONG* available, ULONG* current)
 HRESULT DvdInfo::GetCurrentSubpicture(ULONG* available, ULONG* current, BOOL* disabled)
 {
     if (!available || !current || !disabled) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (stopped(core)) return VFW_E_DVD_INVALIDDOMAIN;
         const nav::SubpictureState subpicture = core.currentSubpicture();
         *available = static_cast<ULONG>(subpicture.available);
@@ -111,7 +111,7 @@ HRESULT DvdInfo::GetCurrentUOPS(ULONG* uops)
 {
     if (!uops) return E_POINTER;
     // The disc's prohibited-operation bits and the platform's flags share one layout.
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         *uops = core.prohibitedUops();
         return S_OK;
     }, VFW_E_DVD_INVALIDDOMAIN);
@@ -124,7 +124,7 @@ HRESULT DvdInfo::GetAllGPRMs(GPRMARRAY*) { return E_NOTIMPL; }
 HRESULT DvdInfo::GetAudioLanguage(ULONG stream, LCID* language)
 {
     if (!language) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (stream >= static_cast<ULONG>(core.currentAudio().available)) return E_INVALIDARG;
         *language = core.audioLanguage(static_cast<int>(stream));
         return S_OK;
@@ -134,7 +134,7 @@ HRESULT DvdInfo::GetAudioLanguage(ULONG stream, LCID* language)
 HRESULT DvdInfo::GetSubpictureLanguage(ULONG stream, LCID* language)
 {
     if (!language) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         if (stream >= static_cast<ULONG>(core.currentSubpicture().available)) return E_INVALIDARG;
         *language = core.subpictureLanguage(static_cast<int>(stream));
         return S_OK;
@@ -144,7 +144,7 @@ HRESULT DvdInfo::GetSubpictureLanguage(ULONG stream, LCID* language)
 HRESULT DvdInfo::GetTitleAttributes(ULONG title, DVD_MenuAttributes* menu, DVD_TitleAttributes* attributes)
 {
     if (!attributes) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         const ULONG playing = static_cast<ULONG>(core.location().title);
         if (title != currentTitle && (title == 0 || title > static_cast<ULONG>(core.numberOfTitles()))) return E_INVALIDARG;
         // The core describes the title set playing; other titles' attributes are not known.
@@ -173,7 +173,7 @@ HRESULT DvdInfo::GetVMGAttributes(DVD_MenuAttributes* attributes)
 HRESULT DvdInfo::GetCurrentVideoAttributes(DVD_VideoAttributes* attributes)
 {
     if (!attributes) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         *attributes = toPlatform(core.videoAttributes());
         return S_OK;
     }, VFW_E_DVD_INVALIDDOMAIN);
@@ -182,7 +182,7 @@ HRESULT DvdInfo::GetCurrentVideoAttributes(DVD_VideoAttributes* attributes)
 HRESULT DvdInfo::GetAudioAttributes(ULONG stream, DVD_AudioAttributes* attributes)
 {
     if (!attributes) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         const nav::AudioState audio = core.currentAudio();
         if (stream == currentTitle) stream = static_cast<ULONG>(audio.current);
         if (stream >= static_cast<ULONG>(audio.available)) return E_INVALIDARG;
@@ -200,7 +200,7 @@ HRESULT DvdInfo::GetKaraokeAttributes(ULONG, DVD_KaraokeAttributes* attributes)
 HRESULT DvdInfo::GetSubpictureAttributes(ULONG stream, DVD_SubpictureAttributes* attributes)
 {
     if (!attributes) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         const nav::SubpictureState subpicture = core.currentSubpicture();
         if (stream == currentTitle) stream = static_cast<ULONG>(subpicture.current);
         if (stream >= static_cast<ULONG>(subpicture.available)) return E_INVALIDARG;
@@ -212,7 +212,7 @@ HRESULT DvdInfo::GetSubpictureAttributes(ULONG stream, DVD_SubpictureAttributes*
 HRESULT DvdInfo::GetDVDVolumeInfo(ULONG* volumes, ULONG* volume, DVD_DISC_SIDE* side, ULONG* titles)
 {
     if (!volumes || !volume || !side || !titles) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         *volumes = 1;
         *volume = 1;
         *side = DVD_SIDE_A;
@@ -256,7 +256,7 @@ HRESULT DvdInfo::GetPlayerParentalLevel(ULONG* level, BYTE country[2])
 HRESULT DvdInfo::GetNumberOfChapters(ULONG title, ULONG* chapters)
 {
     if (!chapters) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         const int count = core.numberOfChapters(static_cast<int>(title));
         if (count == 0) return E_INVALIDARG;
         *chapters = static_cast<ULONG>(count);
@@ -286,7 +286,7 @@ HRESULT DvdInfo::IsAudioStreamEnabled(ULONG stream, BOOL* enabled)
 {
     if (!enabled) return E_POINTER;
     if (stream >= audioStreams) return E_INVALIDARG;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         *enabled = stream < static_cast<ULONG>(core.currentAudio().available);
         return S_OK;
     }, VFW_E_DVD_INVALIDDOMAIN);
@@ -296,7 +296,7 @@ HRESULT DvdInfo::IsSubpictureStreamEnabled(ULONG stream, BOOL* enabled)
 {
     if (!enabled) return E_POINTER;
     if (stream >= subpictureStreams) return E_INVALIDARG;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         *enabled = stream < static_cast<ULONG>(core.currentSubpicture().available);
         return S_OK;
     }, VFW_E_DVD_INVALIDDOMAIN);
@@ -331,7 +331,7 @@ HRESULT DvdInfo::GetButtonAtPosition(POINT point, ULONG* button)
 {
     if (!button) return E_POINTER;
     const POINT source = filter_.toSourcePoint(point);
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         for (const nav::Button& candidate : core.buttons()) {
             if (candidate.rect.contains(source.x, source.y)) {
                 *button = static_cast<ULONG>(candidate.number);
@@ -397,7 +397,7 @@ HRESULT DvdInfo::GetDecoderCaps(DVD_DECODER_CAPS* caps)
 HRESULT DvdInfo::GetButtonRect(ULONG button, RECT* rect)
 {
     if (!rect) return E_POINTER;
-    return filter_.session().withCore([&](Navigator& core) {
+    return filter_.session().query([&](const Navigator& core) {
         for (const nav::Button& candidate : core.buttons()) {
             if (candidate.number == static_cast<int>(button)) {
                 *rect = {candidate.rect.left, candidate.rect.top, candidate.rect.right, candidate.rect.bottom};

@@ -81,7 +81,8 @@ HRESULT NavigatorFilter::openVolume(const std::wstring& path)
     if (streaming()) return VFW_E_DVD_INVALIDDOMAIN;
     const std::wstring location = volumeLocation(path);
     if (location.empty()) return VFW_E_DVD_INVALID_DISC;
-    nav::OpenResult opened = nav::Navigator::open(toUtf8(path), readAheadBytes);
+    nav::OpenResult opened = nav::Navigator::open(toUtf8(path), readAheadBytes,
+                                                  [this](bool waiting) { session_.driveWait(waiting); });
     if (!opened.navigator) return VFW_E_DVD_INVALID_DISC;
     // Pins already connected keep their format; frames are then drawn at that size. A picture
     // scaled down to it would lose lines for good.
@@ -159,7 +160,7 @@ POINT NavigatorFilter::toSourcePoint(POINT client)
     long left = 0, top = 0, width = 0, height = 0;
     if (FAILED(video->GetDestinationPosition(&left, &top, &width, &height))) return client;
     const nav::VideoInfo picture =
-        session_.withCore([](nav::Navigator& core) { return core.videoAttributes(); }, nav::VideoInfo{});
+        session_.query([](const nav::Navigator& core) { return core.videoAttributes(); }, nav::VideoInfo{});
     return lumanav::toSourcePoint(client, {left, top, left + width, top + height},
                                   {0, 0, picture.sourceWidth, picture.sourceHeight});
 }

@@ -338,7 +338,7 @@ SampleProducer::Ready VideoProducer::showBlack(REFERENCE_TIME now, REFERENCE_TIM
 {
     // Its highlights are placed on the place's own pictures, which would have had this size.
     const nav::VideoInfo video =
-        session_.withCore([](nav::Navigator& core) { return core.videoAttributes(); }, nav::VideoInfo{});
+        session_.query([](const nav::Navigator& core) { return core.videoAttributes(); }, nav::VideoInfo{});
     sent_ = Sent{{video.sourceWidth, video.sourceHeight}, toTicks(now), true, true};
     redraw_ = true;
     start = now;
