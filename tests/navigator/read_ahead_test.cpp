@@ -8,6 +8,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -56,11 +58,11 @@ struct Drive {
 };
 
 struct Reading {
-    explicit Reading(Drive& drive, std::size_t bound = std::size_t{256} * SectorBytes)
+    explicit Reading(Drive& drive, std::size_t bound = std::size_t{256} * SectorBytes, DriveWait driveWait = {})
         : ahead([&drive](unsigned t, VobSet s, std::uint32_t sector, std::span<std::uint8_t> out) {
               return drive.read(t, s, sector, out);
           },
-          [](unsigned, VobSet set) { return set == VobSet::Title ? DiscSectors : 0u; }, bound)
+          [](unsigned, VobSet set) { return set == VobSet::Title ? DiscSectors : 0u; }, bound, std::move(driveWait))
     {
     }
 
@@ -111,6 +113,27 @@ TEST(ReadAhead, TheCursorReadsWhatWaitsWhileTheDriveIsHeldUpAndNoFartherThanTheB
     std::lock_guard lock(drive.mutex);
     EXPECT_GE(drive.farthest, 100u + 256u) << "not read as far ahead as the bound allows";
     EXPECT_LE(drive.farthest, 100u + 256u + 32u) << "read past the bound";
+}
+
+// The owner of the reader's callers' lock lets it go only while a read really waits on the drive.
+TEST(ReadAhead, AReadThatWaitsOnTheDriveSaysSoBeforeAndAfterAndOneThatFindsItsSectorsDoesNot)
+{
+    Drive drive;
+    drive.stall = 0;  // spinning up
+    std::vector<bool> told;
+    std::thread spinUp;
+    Reading r(drive, std::size_t{256} * SectorBytes, [&](bool waiting) {
+        told.push_back(waiting);
+        if (waiting && !spinUp.joinable()) spinUp = std::thread([&] { drive.release(DiscSectors); });
+    });
+    EXPECT_TRUE(r.read(0, 4));
+    EXPECT_EQ((std::vector<bool>{true, false}), told);
+    EXPECT_TRUE(r.read(4, 4));  // reading on: the thread reads ahead from here
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const std::size_t before = told.size();
+    EXPECT_TRUE(r.read(8, 16));
+    EXPECT_EQ(before, told.size()) << "a read of sectors read ahead waited";
+    spinUp.join();
 }
 
 }  // namespace
