@@ -36,19 +36,19 @@ FolderWatch::~FolderWatch()
 DiscSession::Changing::Changing(const DiscSession& session) : session_(session), core_(session.coreMutex_)
 {
     session_.stateMutex_.lock();
-    session_.changing_ = std::this_thread::get_id();
+    session_.changing_ = GetCurrentThreadId();
 }
 
 DiscSession::Changing::~Changing()
 {
-    session_.changing_ = std::thread::id{};
+    session_.changing_ = 0;
     session_.stateMutex_.unlock();
 }
 
 void DiscSession::driveWait(bool waiting)
 {
     // Reads made without the locks (the disc being opened) have nothing to let go.
-    if (changing_ != std::this_thread::get_id()) return;
+    if (changing_ != GetCurrentThreadId()) return;
     if (waiting)
         stateMutex_.unlock();
     else
@@ -70,13 +70,13 @@ void DiscSession::open(std::unique_ptr<nav::Navigator> navigator, std::wstring f
 
 bool DiscSession::hasDisc() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     return core_ != nullptr;
 }
 
 std::wstring DiscSession::folder() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     return folder_;
 }
 
@@ -101,7 +101,7 @@ void DiscSession::stop()
 
 bool DiscSession::started() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     return started_;
 }
 
@@ -132,7 +132,7 @@ std::optional<nav::Vobu> DiscSession::read()
 
 unsigned DiscSession::generation() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     return core_ ? core_->generation() : 0;
 }
 
@@ -153,7 +153,7 @@ void DiscSession::caughtUp()
 
 nav::Overlay DiscSession::overlay() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     return core_ ? core_->overlay() : nav::Overlay{};
 }
 
@@ -165,7 +165,7 @@ void DiscSession::actionShown()
 
 std::optional<std::pair<int, nav::AudioCoding>> DiscSession::audio() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     if (!core_) return std::nullopt;
     const int stream = core_->audioStream();
     if (stream < 0) return std::nullopt;
@@ -180,7 +180,7 @@ void DiscSession::elapse(double seconds)
 
 bool DiscSession::playing() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     return core_ && core_->domain() != nav::Domain::Stop;
 }
 
@@ -201,7 +201,7 @@ void DiscSession::setResetOnStop(bool on)
 
 bool DiscSession::resetOnStop() const
 {
-    std::shared_lock lock(stateMutex_);
+    std::shared_lock<SlimLock> lock(stateMutex_);
     return resetOnStop_;
 }
 

@@ -6,6 +6,7 @@
 // under those locks.
 
 #include "DirectShow.h"
+#include "SlimSync.h"
 #include "core/Navigator.h"
 #include "core/Vobu.h"
 
@@ -61,7 +62,7 @@ public:
     template <class Look, class Result>
     Result query(Look&& look, Result noDisc) const
     {
-        std::shared_lock lock(stateMutex_);
+        std::shared_lock<SlimLock> lock(stateMutex_);
         return core_ ? look(std::as_const(*core_)) : noDisc;
     }
     // For the core's reads (a nav::DriveWait): a change waiting on the drive lets queries in.
@@ -120,8 +121,8 @@ private:
     };
 
     mutable std::mutex coreMutex_;
-    mutable std::shared_mutex stateMutex_;  // the core's state: shared by queries
-    mutable std::atomic<std::thread::id> changing_{};  // who holds both
+    mutable SlimLock stateMutex_;  // the core's state: shared by queries
+    mutable std::atomic<DWORD> changing_{0};  // the thread that holds both
     std::unique_ptr<nav::Navigator> core_;
     std::wstring folder_;
     std::unique_ptr<FolderWatch> watch_;  // of folder_

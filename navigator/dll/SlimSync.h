@@ -1,7 +1,8 @@
 #pragma once
 // A lock and a condition of the system's slim kind, for the streaming threads' waits. Under Wine
 // their waits and wakes stay in the process, where the C++ library's condition variable takes a
-// trip through Wine's server for every wait, and another when a timed one runs out.
+// trip through Wine's server for every wait, and another when a timed one runs out. The lock is
+// also a shared one: MinGW's own shared mutex leaves kernel handles behind with every one made.
 
 #include <windows.h>
 
@@ -16,6 +17,8 @@ public:
     SlimLock& operator=(const SlimLock&) = delete;
     void lock() { AcquireSRWLockExclusive(&lock_); }
     void unlock() { ReleaseSRWLockExclusive(&lock_); }
+    void lock_shared() { AcquireSRWLockShared(&lock_); }
+    void unlock_shared() { ReleaseSRWLockShared(&lock_); }
 
 private:
     friend class SlimCondition;
