@@ -57,8 +57,8 @@ public:
         const Changing lock(*this);
         return core_ ? action(*core_) : noDisc;
     }
-    // Runs `look` on the core beside other queries and a change waiting on the drive, which
-    // waits only between whole steps of the core's.
+    // Runs `look` on the core beside other queries and a change waiting on the drive, which it
+    // may find part way: a cell entered, say, and its buttons not yet read.
     template <class Look, class Result>
     Result query(Look&& look, Result noDisc) const
     {
