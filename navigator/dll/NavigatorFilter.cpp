@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace lumanav {
 namespace {
@@ -22,6 +23,8 @@ constexpr size_t keptCommands = 64;
 constexpr size_t readAheadBytes = size_t{8} << 20;
 // The most of a screen a picture is scaled to: beyond it, the renderer stretches what is left.
 constexpr std::pair<int, int> largestScreen{2560, 1600};
+// How often a standing picture looks whether its window changed size, in milliseconds.
+constexpr DWORD watchPeriod = 100;
 
 // The frame layout of a connected video pin.
 struct FrameFormat {
@@ -148,21 +151,29 @@ void NavigatorFilter::freeze(bool on)
     if (on) session_.setFrozen(true);
     transport_.hold(on);
     if (!on) session_.setFrozen(false);
+    std::lock_guard lock(mutex_);
+    watchStanding(streaming() && (on || state_ == State_Paused));
 }
 
 // The renderer's destination shows the whole picture, whatever size the frames carrying it
 // have: buttons are placed in the picture's own pixels.
 POINT NavigatorFilter::toSourcePoint(POINT client)
 {
-    ComPtr<IBaseFilter> renderer = videoRenderer();
-    ComPtr<IBasicVideo> video;
-    if (!renderer || FAILED(renderer.As(&video))) return client;
-    long left = 0, top = 0, width = 0, height = 0;
-    if (FAILED(video->GetDestinationPosition(&left, &top, &width, &height))) return client;
+    const std::optional<RECT> shown = destination();
+    if (!shown) return client;
     const nav::VideoInfo picture =
         session_.query([](const nav::Navigator& core) { return core.videoAttributes(); }, nav::VideoInfo{});
-    return lumanav::toSourcePoint(client, {left, top, left + width, top + height},
-                                  {0, 0, picture.sourceWidth, picture.sourceHeight});
+    return lumanav::toSourcePoint(client, *shown, {0, 0, picture.sourceWidth, picture.sourceHeight});
+}
+
+std::optional<RECT> NavigatorFilter::destination() const
+{
+    ComPtr<IBaseFilter> renderer = videoRenderer();
+    ComPtr<IBasicVideo> video;
+    if (!renderer || FAILED(renderer.As(&video))) return std::nullopt;
+    long left = 0, top = 0, width = 0, height = 0;
+    if (FAILED(video->GetDestinationPosition(&left, &top, &width, &height))) return std::nullopt;
+    return RECT{left, top, left + width, top + height};
 }
 
 PlayerSettings NavigatorFilter::settings() const
@@ -226,6 +237,7 @@ HRESULT NavigatorFilter::Pause()
     if (state_ == State_Stopped) return pauseFromStopped();
     transport_.pause();
     state_ = State_Paused;
+    watchStanding(true);
     // A running stream settles on the picture it last handed down; until then the state
     // is intermediate.
     return S_FALSE;
@@ -239,6 +251,7 @@ HRESULT NavigatorFilter::Run(REFERENCE_TIME start)
         const HRESULT hr = pauseFromStopped();
         if (FAILED(hr)) return hr;
     }
+    watchStanding(session_.frozen());
     transport_.run(start);
     state_ = State_Running;
     return S_OK;
@@ -279,6 +292,7 @@ HRESULT NavigatorFilter::pauseFromStopped()
         return hr;
     }
     session_.publishEvents();
+    watchStanding(true);
     // Cueing: the state settles once the first samples are downstream.
     return videoWorker_ || audioWorker_ ? S_FALSE : S_OK;
 }
@@ -288,6 +302,7 @@ void NavigatorFilter::stopStreaming()
     // Nothing is told after a stop; the streaming threads may be telling something right
     // now, and this waits for them to finish.
     session_.setPublishing(false);
+    watchStanding(false);
     transport_.stop();
     // Decommitting frees threads waiting for a buffer.
     video_.deactivate();
@@ -312,6 +327,36 @@ void NavigatorFilter::finishFlush()
     video_.deliverEndFlush();
     audio_.deliverEndFlush();
     transport_.endFlush();
+}
+
+void NavigatorFilter::watchStanding(bool on)
+{
+    // Waits for a look under way; a look never waits for the filter's lock, which this holds.
+    if (watch_) DeleteTimerQueueTimer(nullptr, std::exchange(watch_, nullptr), INVALID_HANDLE_VALUE);
+    const std::optional<RECT> shown = on && video_.placedRenderer() ? destination() : std::nullopt;
+    if (!shown) return;
+    watched_ = *shown;
+    if (!CreateTimerQueueTimer(&watch_, nullptr, &NavigatorFilter::onWatch, this, watchPeriod, watchPeriod,
+                               WT_EXECUTEDEFAULT))
+        watch_ = nullptr;
+}
+
+void CALLBACK NavigatorFilter::onWatch(void* self, BOOLEAN)
+{
+    static_cast<NavigatorFilter*>(self)->followStandingSize();
+}
+
+// A flush wakes the video thread, and lets go of it where a paused renderer holds it: the
+// picture standing goes again, scaled to where the renderer now draws.
+void NavigatorFilter::followStandingSize()
+{
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock || !streaming()) return;  // what holds the lock ends or renews the watch
+    const std::optional<RECT> shown = destination();
+    if (!shown || EqualRect(&*shown, &watched_)) return;
+    watched_ = *shown;
+    transport_.beginFlush();
+    finishFlush();
 }
 
 HRESULT NavigatorFilter::GetState(DWORD milliseconds, FILTER_STATE* state)

@@ -88,6 +88,14 @@ private:
     void stopStreaming();
     void finishFlush();
     bool streaming() const { return state_ != State_Stopped; }
+    // Where the video renderer draws the picture in its window.
+    std::optional<RECT> destination() const;
+    // While the picture stands (the graph paused, or the navigator), nothing is sent that would
+    // follow the window: a watch on where the renderer draws sends the picture again at the
+    // size the window takes meanwhile. Under the filter's lock.
+    void watchStanding(bool on);
+    void followStandingSize();
+    static void CALLBACK onWatch(void* self, BOOLEAN);
 
     std::mutex mutex_;  // state changes, flushes and graph membership
     std::atomic<FILTER_STATE> state_{State_Stopped};
@@ -107,6 +115,8 @@ private:
     std::unique_ptr<AudioProducer> audioProducer_;
     std::unique_ptr<StreamWorker> videoWorker_;
     std::unique_ptr<StreamWorker> audioWorker_;
+    HANDLE watch_ = nullptr;  // a timer, while the picture stands
+    RECT watched_{};
 
     mutable std::mutex settingsMutex_;
     PlayerSettings settings_;

@@ -73,9 +73,12 @@ void StreamWorker::run()
     for (;;) {
         REFERENCE_TIME start = 0, stop = 0;
         SampleProducer::Ready ready = SampleProducer::Ready::End;
-        if (!ended) ready = producer_.prepare(transport_.streamTime(), start, stop);
+        // After a flush the producer hears of it before readying anything: a picture taken
+        // from the decoder now would stand in for the one it is to send again.
+        const bool flushed = transport_.generation() != generation;
+        if (!ended && !flushed) ready = producer_.prepare(transport_.streamTime(), start, stop);
         Transport::Wake wake = Transport::Wake::Send;
-        if (ended) {
+        if (ended || flushed) {
             wake = transport_.waitForChange(generation);
         } else if (ready == SampleProducer::Ready::End) {
             // An end found after a jump the thread has not caught up with yet is told

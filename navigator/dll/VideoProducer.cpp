@@ -229,8 +229,7 @@ SampleProducer::Ready VideoProducer::idle(REFERENCE_TIME now, REFERENCE_TIME& st
     idleSince_ = now;
     session_.publishEvents();
     // The picture that holds is shown again at a new size: going full screen on a menu, say.
-    const std::optional<Placed> wanted = sent_ ? placement() : std::nullopt;
-    redraw_ = wanted && *wanted != placed_;
+    redraw_ = sent_ && resized();
     start = redraw_ ? now : now + frameDuration_;
     return Ready::Wait;
 }
@@ -266,6 +265,12 @@ void VideoProducer::followRenderer()
         return;
     }
     placed_ = *wanted;
+}
+
+bool VideoProducer::resized() const
+{
+    const std::optional<Placed> wanted = placement();
+    return wanted && *wanted != placed_;
 }
 
 // Where the renderer's destination wants the picture; nothing while it cannot say.
@@ -309,7 +314,7 @@ bool VideoProducer::fill(IMediaSample& sample)
         if (sent_->black) {
             for (int y = 0; y < picture.height; ++y)
                 std::fill_n(picture.pixels + y * picture.stride, std::size_t{4} * picture.width, std::uint8_t{0});
-        } else if (!decoder_.convert(picture.pixels, picture.stride, picture.width, picture.height)) {
+        } else if (!decoder_.convertShown(picture.pixels, picture.stride, picture.width, picture.height)) {
             return false;
         }
         drawOverlay(picture, sent_->decoded, sent_->pts);
@@ -393,9 +398,9 @@ void VideoProducer::flush()
 {
     idleSince_.reset();
     // A flush after the new place was already read keeps it; one without a jump shows the
-    // menu's picture again with what changed over it.
+    // menu's picture again with what changed over it, and any picture standing at a new size.
     if (session_.generation() != generation_) forget();
-    else redraw_ = sent_ && sent_->menu;
+    else redraw_ = sent_ && (sent_->menu || resized());
 }
 
 void VideoProducer::forget()

@@ -71,6 +71,7 @@ private:
     void followSize(long bufferBytes);
     void followRenderer();
     std::optional<Placed> placement() const;
+    bool resized() const;  // the renderer wants the picture at another size than the last
     media::PictureView frameIn(std::uint8_t* buffer) const;
     void drawOverlay(const media::PictureView& picture, media::Size decoded, std::int64_t pts);
     static void showDrawn();

@@ -43,7 +43,8 @@ PictureType pictureType(AVPictureType type)
 }  // namespace
 
 VideoDecoder::VideoDecoder()
-    : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame()), made_(makeFrame()), kept_(makeFrame())
+    : codec_(openVideo()), packet_(makePacket()), frame_(makeFrame()), made_(makeFrame()), kept_(makeFrame()),
+      shown_(makeFrame())
 {
     resetParser();
 }
@@ -199,9 +200,22 @@ int scalingFor(int fromWidth, int fromHeight, int toWidth, int toHeight)
 
 bool VideoDecoder::convert(uint8_t* pixels, ptrdiff_t stride, int width, int height)
 {
-    if (!kept_->buf[0] || width <= 0 || height <= 0)
+    if (!kept_->buf[0])
         return false;
-    const AVFrame& f = *kept_;
+    av_frame_unref(shown_.get());
+    av_frame_ref(shown_.get(), kept_.get());
+    return scale(*shown_, pixels, stride, width, height);
+}
+
+bool VideoDecoder::convertShown(uint8_t* pixels, ptrdiff_t stride, int width, int height)
+{
+    return shown_->buf[0] && scale(*shown_, pixels, stride, width, height);
+}
+
+bool VideoDecoder::scale(const AVFrame& f, uint8_t* pixels, ptrdiff_t stride, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
     scaler_.reset(sws_getCachedContext(scaler_.release(), f.width, f.height, static_cast<AVPixelFormat>(f.format),
                                        width, height, AV_PIX_FMT_BGRA, scalingFor(f.width, f.height, width, height),
                                        nullptr, nullptr, nullptr));
@@ -219,6 +233,7 @@ void VideoDecoder::flush()
     av_frame_unref(frame_.get());
     av_frame_unref(made_.get());
     av_frame_unref(kept_.get());
+    av_frame_unref(shown_.get());
     deinterlacer_.reset();
     packetWaiting_ = draining_ = false;
     inputSize_ = inputUsed_ = 0;

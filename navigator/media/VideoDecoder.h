@@ -54,6 +54,9 @@ public:
     // Writes the last picture received as BGRA, scaled to width x height, as often as asked. A negative stride
     // writes bottom-up from `pixels` (the start of the last row). False when there is no picture.
     bool convert(uint8_t* pixels, ptrdiff_t stride, int width, int height);
+    // Writes the picture last converted again, as convert() does: pictures received since
+    // leave it be, a flush forgets it.
+    bool convertShown(uint8_t* pixels, ptrdiff_t stride, int width, int height);
     // Forgets all input and pictures: after a jump nothing of the old place comes out.
     void flush();
     void setSkip(VideoSkip skip);
@@ -70,6 +73,7 @@ private:
     std::optional<Picture> deinterlaced();
     void keep(const AVFrame& f);
     int64_t duration(int fields) const;  // 90 kHz
+    bool scale(const AVFrame& f, uint8_t* pixels, ptrdiff_t stride, int width, int height);
 
     CodecContextPtr codec_;
     ParserPtr parser_;
@@ -77,6 +81,7 @@ private:
     FramePtr frame_;  // as decoded
     FramePtr made_;   // as the deinterlacer made it
     FramePtr kept_;   // the last picture received: one of the two
+    FramePtr shown_;  // the last picture converted
     Deinterlacer deinterlacer_;
     Deinterlace deinterlace_ = Deinterlace::Fields;
     SwsPtr scaler_;

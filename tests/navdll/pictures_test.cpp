@@ -97,6 +97,19 @@ protected:
         return framed;
     }
 
+    // Pumps until the renderer is told to take a picture `width` wide (the navigator sends
+    // pictures at the size they are shown); the size it was told last.
+    std::pair<long, long> untilSourceWidth(long width)
+    {
+        ComPtr<IBasicVideo> video;
+        EXPECT_TRUE(SUCCEEDED(playback->videoWindow().As(&video)));
+        long left = 0, top = 0, told = 0, height = 0;
+        for (const ULONGLONG start = GetTickCount64(); video && told != width && GetTickCount64() - start < 2000;
+             pumpMessages(20))
+            video->GetSourcePosition(&left, &top, &told, &height);
+        return {told, height};
+    }
+
     // The largest difference between the picture's frame and the time told over a while.
     double worstDisagreement(int samples)
     {
@@ -363,10 +376,12 @@ TEST_F(Pictures, BackwardFourRunsTheCounterDownIntoThePreviousChapter)
     EXPECT_LE(chapterMismatches(seen), 1) << "one may be caught right at the boundary";
 }
 
-TEST_F(Pictures, AfterAPauseTheCounterGoesOnFromTheFrameShown)
+// The window changes size during each pause, as in going full screen: the picture standing is
+// sent again at the new size, not stretched crudely by the renderer, and it is the same picture.
+TEST_F(Pictures, AfterAPauseTheCounterGoesOnFromTheFrameShownAtTheSizeTheWindowTookMeanwhile)
 {
     playTitleOneTo(2);
-    // The graph's pause, then the navigator's own.
+    // The graph's pause, which holds the video thread in the renderer, then the navigator's own.
     for (const bool graphPause : {true, false}) {
         SCOPED_TRACE(graphPause ? "graph paused" : "navigator paused");
         if (graphPause) {
@@ -378,7 +393,10 @@ TEST_F(Pictures, AfterAPauseTheCounterGoesOnFromTheFrameShown)
         }
         pumpMessages(300);
         const Moment held = moment();
-        pumpMessages(1000);
+        const std::pair<long, long> size = graphPause ? std::pair{1080L, 864L} : std::pair{720L, 576L};
+        playback->showVideo(size.first, size.second);
+        EXPECT_EQ(size, untilSourceWidth(size.first));
+        pumpMessages(700);
         const Moment later = moment();
         ASSERT_TRUE(held.marks && later.marks);
         EXPECT_EQ(held.marks->frame, later.marks->frame) << "the picture stands";
@@ -413,13 +431,7 @@ TEST_F(Pictures, AMenuHoldingStillIsSentAgainAtTheSizeItsWindowGrowsTo)
     ASSERT_TRUE(untilFramed({118, 230}, {118, 350}, yellow, 3000));
     pumpMessages(1500);  // the menu's second of pictures is over
     playback->showVideo(1080, 864);
-    ComPtr<IBasicVideo> video;
-    ASSERT_TRUE(SUCCEEDED(playback->videoWindow().As(&video)));
-    long left = 0, top = 0, width = 0, height = 0;
-    for (const ULONGLONG start = GetTickCount64(); width != 1080 && GetTickCount64() - start < 2000; pumpMessages(20))
-        video->GetSourcePosition(&left, &top, &width, &height);
-    EXPECT_EQ(1080, width);
-    EXPECT_EQ(864, height);
+    EXPECT_EQ(std::pair(1080L, 864L), untilSourceWidth(1080));
     EXPECT_TRUE(untilFramed({177, 345}, {177, 525}, yellow)) << "the highlight over it, half as large again";
 }
 
