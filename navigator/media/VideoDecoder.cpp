@@ -189,41 +189,18 @@ Picture VideoDecoder::describe(const AVFrame& f) const
     return picture;
 }
 
-// At 768 x 576 the fast form takes 0.5 ms a picture to bicubic's 0.9, a fiftieth of a core at a
-// picture a field; enlarged by a quarter or less the two differ only at sharp edges (1.3 grey
-// levels of brightness over the whole picture), while at a screen's size bicubic is sharper.
-int scalingFor(int fromWidth, int fromHeight, int toWidth, int toHeight)
-{
-    const bool enlarged = 4 * toWidth > 5 * fromWidth || 4 * toHeight > 5 * fromHeight;
-    return enlarged ? SWS_BICUBIC : SWS_FAST_BILINEAR;
-}
-
 bool VideoDecoder::convert(uint8_t* pixels, ptrdiff_t stride, int width, int height)
 {
     if (!kept_->buf[0])
         return false;
     av_frame_unref(shown_.get());
     av_frame_ref(shown_.get(), kept_.get());
-    return scale(*shown_, pixels, stride, width, height);
+    return scaler_.scale(*shown_, pixels, stride, width, height);
 }
 
 bool VideoDecoder::convertShown(uint8_t* pixels, ptrdiff_t stride, int width, int height)
 {
-    return shown_->buf[0] && scale(*shown_, pixels, stride, width, height);
-}
-
-bool VideoDecoder::scale(const AVFrame& f, uint8_t* pixels, ptrdiff_t stride, int width, int height)
-{
-    if (width <= 0 || height <= 0)
-        return false;
-    scaler_.reset(sws_getCachedContext(scaler_.release(), f.width, f.height, static_cast<AVPixelFormat>(f.format),
-                                       width, height, AV_PIX_FMT_BGRA, scalingFor(f.width, f.height, width, height),
-                                       nullptr, nullptr, nullptr));
-    if (!scaler_)
-        return false;
-    uint8_t* planes[4] = {pixels, nullptr, nullptr, nullptr};
-    const int strides[4] = {static_cast<int>(stride), 0, 0, 0};
-    return sws_scale(scaler_.get(), f.data, f.linesize, 0, f.height, planes, strides) == height;
+    return shown_->buf[0] && scaler_.scale(*shown_, pixels, stride, width, height);
 }
 
 void VideoDecoder::flush()

@@ -11,6 +11,7 @@
 
 #include "media/Deinterlacer.h"
 #include "media/Ffmpeg.h"
+#include "media/PictureScaler.h"
 #include "media/PictureTimes.h"
 
 namespace media {
@@ -33,10 +34,6 @@ struct Picture {
     Rational frameRate;  // 25/1, 30000/1001, ...
     PictureType type = PictureType::Other;
 };
-
-// The swscale method convert() scales a picture with: bilinear's fast form where the picture
-// keeps about its size (a window), bicubic where it is enlarged (a screen).
-int scalingFor(int fromWidth, int fromHeight, int toWidth, int toHeight);
 
 class VideoDecoder {
 public:
@@ -73,7 +70,6 @@ private:
     std::optional<Picture> deinterlaced();
     void keep(const AVFrame& f);
     int64_t duration(int fields) const;  // 90 kHz
-    bool scale(const AVFrame& f, uint8_t* pixels, ptrdiff_t stride, int width, int height);
 
     CodecContextPtr codec_;
     ParserPtr parser_;
@@ -84,7 +80,7 @@ private:
     FramePtr shown_;  // the last picture converted
     Deinterlacer deinterlacer_;
     Deinterlace deinterlace_ = Deinterlace::Fields;
-    SwsPtr scaler_;
+    PictureScaler scaler_;
     std::vector<uint8_t> input_;
     size_t inputSize_ = 0, inputUsed_ = 0;
     int64_t inputPts_ = AV_NOPTS_VALUE;

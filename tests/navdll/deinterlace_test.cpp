@@ -8,7 +8,7 @@
 #include "media/Demux.h"
 
 #include "media/Ffmpeg.h"
-#include "media/VideoDecoder.h"
+#include "media/PictureScaler.h"
 
 extern "C" {
 #include <libavfilter/avfilter.h>
@@ -44,12 +44,7 @@ struct GraphFree {
 Bgra toBgra(const AVFrame& f, int width, int height)
 {
     Bgra out(std::size_t{1} * width * height * 4);
-    const media::SwsPtr scale(sws_getContext(f.width, f.height, static_cast<AVPixelFormat>(f.format), width, height,
-                                             AV_PIX_FMT_BGRA, media::scalingFor(f.width, f.height, width, height),
-                                             nullptr, nullptr, nullptr));
-    std::uint8_t* planes[4] = {out.data()};
-    const int strides[4] = {width * 4};
-    sws_scale(scale.get(), f.data, f.linesize, 0, f.height, planes, strides);
+    media::PictureScaler().scale(f, out.data(), std::ptrdiff_t{width} * 4, width, height);
     return out;
 }
 
