@@ -8,6 +8,7 @@
 //        picture_rate region X Y W H SECONDS RATE [FIELDS] GOFILE PIDFILE
 //            whatever shows in the rectangle (another player), timed from the moment GOFILE is
 //            made; its CPU from the Unix process whose id PIDFILE holds, once it does
+// With LUMADISC_PICTURES_FULL_SCREEN set, the player's picture is measured full screen.
 // RATE: the pictures a second the disc has to show; FIELDS: its field rate, when each picture
 // must stand for two or three fields (film with its 3:2 cadence): those that stood longer or
 // shorter by more than the time between two looks are counted, beside another program's on a
@@ -322,6 +323,15 @@ int MeasurePlayer(double seconds, double rate, double fieldRate)
     for (RECT was{}; !EqualRect(&was, &picture); picture = ScreenRectOf(renderer)) {
         was = picture;
         Sleep(1000);
+    }
+    if (std::getenv("LUMADISC_PICTURES_FULL_SCREEN")) {
+        // Double-clicked, the picture takes the screen's width at its shape, between black bars.
+        DoubleClick({(picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2});
+        const LONG width = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        WaitFor([&] { return ScreenRectOf(RendererWindow(player)).right == width; });
+        Sleep(1000);
+        const LONG height = width * (picture.bottom - picture.top) / (picture.right - picture.left);
+        picture = {0, (screenHeight - height) / 2, width, (screenHeight + height) / 2};
     }
     // Where another program is to show the same disc at the same size.
     std::printf("picture at %ld %ld %ld %ld\n", picture.left, picture.top, picture.right - picture.left,
