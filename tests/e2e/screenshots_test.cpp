@@ -68,9 +68,19 @@ TEST(Screenshots, ADiscInMotionWindowedAndFullScreen)
     ASSERT_TRUE(player.VideoWindow());
     Sleep(3000);
     Screenshot(std::string(disc) + "-window");
+    // Paused in the window, then full screen: the picture standing is scaled anew, not stretched.
+    bar.Press(tbPause);
+    Sleep(1000);
+    bar.Press(tbFullScreen);
+    Sleep(2000);
+    Screenshot(std::string(disc) + "-paused-full-screen");
+    // The screen covers the control bar: a double click on the picture leaves it.
+    DoubleClick({400, 400});
+    Sleep(1000);
+    bar.Press(tbPlay);
     bar.Press(tbFullScreen);
     Sleep(2000);
     Screenshot(std::string(disc) + "-full-screen");
-    bar.Press(tbFullScreen);
+    DoubleClick({400, 400});
     EXPECT_TRUE(player.Close());
 }
