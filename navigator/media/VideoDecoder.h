@@ -1,8 +1,8 @@
 #pragma once
 // MPEG-1 and MPEG-2 video: packets of the video stream in, pictures in display order out,
-// interlaced ones deinterlaced (a picture a field, or a frame), converted to 32-bit BGRA straight
-// into the caller's buffer. Holds at most one packet of input, the codec's own reordering delay
-// and the one picture the deinterlacer looks ahead to: nothing queues up inside.
+// interlaced ones deinterlaced (a picture a field, or a frame), converted to 32-bit BGRA into the
+// caller's buffer. Holds at most one packet of input, the codec's own reordering delay, the one
+// picture the deinterlacer looks ahead to and the picture last shown: nothing queues up inside.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
