@@ -152,7 +152,7 @@ void NavigatorFilter::freeze(bool on)
     transport_.hold(on);
     if (!on) session_.setFrozen(false);
     std::lock_guard lock(mutex_);
-    watchStanding(streaming() && (on || state_ == State_Paused));
+    watchStanding(standing());
 }
 
 // The renderer's destination shows the whole picture, whatever size the frames carrying it
@@ -237,7 +237,7 @@ HRESULT NavigatorFilter::Pause()
     if (state_ == State_Stopped) return pauseFromStopped();
     transport_.pause();
     state_ = State_Paused;
-    watchStanding(true);
+    watchStanding(standing());
     // A running stream settles on the picture it last handed down; until then the state
     // is intermediate.
     return S_FALSE;
@@ -251,9 +251,9 @@ HRESULT NavigatorFilter::Run(REFERENCE_TIME start)
         const HRESULT hr = pauseFromStopped();
         if (FAILED(hr)) return hr;
     }
-    watchStanding(session_.frozen());
     transport_.run(start);
     state_ = State_Running;
+    watchStanding(standing());
     return S_OK;
 }
 
@@ -292,7 +292,7 @@ HRESULT NavigatorFilter::pauseFromStopped()
         return hr;
     }
     session_.publishEvents();
-    watchStanding(true);
+    watchStanding(standing());
     // Cueing: the state settles once the first samples are downstream.
     return videoWorker_ || audioWorker_ ? S_FALSE : S_OK;
 }
@@ -329,8 +329,14 @@ void NavigatorFilter::finishFlush()
     transport_.endFlush();
 }
 
+bool NavigatorFilter::standing() const
+{
+    return state_ == State_Paused || (state_ == State_Running && session_.frozen());
+}
+
 void NavigatorFilter::watchStanding(bool on)
 {
+    if (on && watch_) return;
     // Waits for a look under way; a look never waits for the filter's lock, which this holds.
     if (watch_) DeleteTimerQueueTimer(nullptr, std::exchange(watch_, nullptr), INVALID_HANDLE_VALUE);
     const std::optional<RECT> shown = on && video_.placedRenderer() ? destination() : std::nullopt;

@@ -90,9 +90,11 @@ private:
     bool streaming() const { return state_ != State_Stopped; }
     // Where the video renderer draws the picture in its window.
     std::optional<RECT> destination() const;
-    // While the picture stands (the graph paused, or the navigator), nothing is sent that would
-    // follow the window: a watch on where the renderer draws sends the picture again at the
-    // size the window takes meanwhile. Under the filter's lock.
+    // The picture stands: the graph paused, or the navigator while the graph runs.
+    bool standing() const;
+    // While the picture stands nothing is sent that would follow the window: a watch on where
+    // the renderer draws sends the picture again at the size the window takes meanwhile. Under
+    // the filter's lock; a watch already on goes on.
     void watchStanding(bool on);
     void followStandingSize();
     static void CALLBACK onWatch(void* self, BOOLEAN);
