@@ -105,6 +105,15 @@ bool DiscSession::started() const
     return started_;
 }
 
+bool DiscSession::folderThere()
+{
+    // A drive answers only once it is done with the read under way, maybe a scratch's retries.
+    driveWait(true);
+    const bool there = GetFileAttributesW(folder_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    driveWait(false);
+    return there;
+}
+
 std::optional<nav::Vobu> DiscSession::read()
 {
     std::unique_ptr<FolderWatch> watch;
@@ -116,7 +125,7 @@ std::optional<nav::Vobu> DiscSession::read()
         // cannot read, and none of that may be told. The watch tells while the reading goes
         // on; a read that found nothing asks at once.
         const bool gone = watch_ && watch_->gone();
-        if (!gone && (vobu || GetFileAttributesW(folder_.c_str()) != INVALID_FILE_ATTRIBUTES)) return vobu;
+        if (!gone && (vobu || folderThere())) return vobu;
         // Its tray was opened or its drive taken away: the disc is closed, its files let go,
         // and the streams end as it has nothing more to play.
         core_.reset();

@@ -107,6 +107,9 @@ public:
     void notify(long code, LONG_PTR param1, LONG_PTR param2);
 
 private:
+    // Asked holding both locks: the disc's folder is still there. Queries go on meanwhile.
+    bool folderThere();
+
     // Both locks, as whoever changes the core or the session holds them.
     class Changing {
     public:
