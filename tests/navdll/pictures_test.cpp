@@ -523,7 +523,9 @@ TEST_F(StillPictures, EachVobuHoldsItsPictureAndHighlightOrSubtitleUntilReleased
     ASSERT_EQ(S_OK, dvd->SelectAndActivateButton(1));
     ASSERT_TRUE(playback->waitFor(EC_DVD_TITLE_CHANGE, [](const GraphEvent& e) { return e.param1 == 1; }));
     for (int frame : {24, 49}) {
-        if (frame > 24) ASSERT_EQ(S_OK, dvd->StillOff());
+        if (frame > 24) {
+            ASSERT_EQ(S_OK, dvd->StillOff());
+        }
         EXPECT_EQ(std::optional(frame), heldFrame());
         const Moment m = moment();
         ASSERT_TRUE(m.marks);
