@@ -12,7 +12,7 @@ set -euo pipefail
 . "$(dirname "$0")/env.sh"
 mode="${1:-cycles}"
 logged build "$ROOT/tools/build.sh" lumanav endurance
-discs="$BUILD/win/discs"
+discs="$BUILD/discs"
 logged discs bash "$ROOT/tests/discs/make-discs.sh" "$discs"
 trap 'stop_wine; stop_display' EXIT
 start_display

@@ -12,13 +12,13 @@ seconds="${1:-10}" pairs="${2:-1}"
 shift $(($# > 2 ? 2 : $#))
 (($#)) || set -- film sample
 logged build "$ROOT/tools/build.sh" lumadisc lumanav playback_bench present_drive
-logged discs bash "$ROOT/tests/discs/make-discs.sh" "$BUILD/win/discs" "$@"
+logged discs bash "$ROOT/tests/discs/make-discs.sh" "$BUILD/discs" "$@"
 trap '"$ROOT/tools/present-drive.sh" d --remove >/dev/null 2>&1 || true; stop_wine; stop_display' EXIT
 start_display
 "$ROOT/tools/prefix.sh"
 cd "$BUILD/win"
 for disc in "$@"; do
-  "$ROOT/tools/present-drive.sh" d "$BUILD/win/discs/$disc" "LUMADISC_$(echo "$disc" | tr a-z A-Z)"
+  "$ROOT/tools/present-drive.sh" d "$BUILD/discs/$disc" "LUMADISC_$(echo "$disc" | tr a-z A-Z)"
   echo "[ disc     ] $disc"
   LUMADISC_EXE="$BUILD/win/src/lumadisc.exe" wine tests/e2e/playback_bench.exe "$seconds" "$pairs"
   "$ROOT/tools/present-drive.sh" d --remove

@@ -7,10 +7,10 @@ set -euo pipefail
 . "$(dirname "$0")/env.sh"
 seconds="${1:-600}"
 logged build "$ROOT/tools/build.sh" lumanav navigator_dll_tests
-logged discs bash "$ROOT/tests/discs/make-discs.sh" "$BUILD/win/discs" sync600
+logged discs bash "$ROOT/tests/discs/make-discs.sh" "$BUILD/discs" sync600
 trap 'stop_wine; stop_display' EXIT
 start_display
 "$ROOT/tools/prefix.sh"
-LUMANAV_TEST_DISCS="Z:$BUILD/win/discs" LUMANAV_DLL="Z:$BUILD/win/src/lumanav.dll" \
+LUMANAV_TEST_DISCS="Z:$BUILD/discs" LUMANAV_DLL="Z:$BUILD/win/src/lumanav.dll" \
   LUMANAV_SYNC_DISC=sync600 LUMANAV_SYNC_SECONDS="$seconds" \
   wine "$BUILD/win/tests/navdll/navigator_dll_tests.exe" --gtest_filter='SoundSync.*' | grep -E 'figures|OK|FAILED'

@@ -55,7 +55,7 @@ start=$SECONDS
 "$ROOT/tools/prefix.sh" || exit 1
 wine winecfg -v "$windows"
 echo "prefix set to $(wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v ProductName | tr -d '\r' | sed -n 's/.*REG_SZ *//p') in $((SECONDS - start)) s"
-"$ROOT/tools/present-drive.sh" d "$BUILD/win/discs/sample" LUMADISC_SAMPLE >/dev/null || exit 1
+"$ROOT/tools/present-drive.sh" d "$BUILD/discs/sample" LUMADISC_SAMPLE >/dev/null || exit 1
 
 if [ "$kind" = zip ]; then
   folder="$WINEPREFIX/drive_c/Mein Player für DVDs – Ærø"
