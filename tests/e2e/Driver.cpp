@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace e2e {
 namespace {
@@ -19,6 +20,42 @@ std::wstring Env(const char* name)
     if (value.empty()) throw std::runtime_error(std::string("environment variable missing: ") + name);
     value.resize(GetEnvironmentVariableW(key.c_str(), value.data(), static_cast<DWORD>(value.size())));
     return value;
+}
+
+// The stacks of the player's threads from Wine's debugger, which reports every process's; none
+// where there is no such debugger.
+std::string PlayerThreads()
+{
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inherited, 0)) return {};
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    wchar_t command[] = L"winedbg --command \"bt all\"";
+    PROCESS_INFORMATION debugger{};
+    const bool started = CreateProcessW(nullptr, command, nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                        &startup, &debugger);
+    CloseHandle(write);
+    std::string all, kept;
+    if (started) {
+        char buffer[4096];
+        for (DWORD n; ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0;) all.append(buffer, n);
+        CloseHandle(debugger.hThread);
+        CloseHandle(debugger.hProcess);
+    }
+    CloseHandle(read);
+    // A thread's stack follows a line that names it and its process.
+    bool player = false;
+    for (size_t at = 0, end; at < all.size(); at = end + 1) {
+        end = std::min(all.find('\n', at), all.size());
+        const std::string line = all.substr(at, end - at + 1);
+        if (line.rfind("Backtracing for thread", 0) == 0) player = line.find("lumadisc.exe") != std::string::npos;
+        if (player) kept += line;
+    }
+    return kept;
 }
 
 struct ProcessWindows {
@@ -118,14 +155,20 @@ Player::Player()
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process_))
         throw std::runtime_error("cannot start lumadisc.exe");
+    // Idle is the first look at an empty message queue, which may come before the control bar
+    // shows: on a busy machine it shows later still.
     WaitForInputIdle(process_.hProcess, 10000);
+    WaitFor([&] { return MainWindow() != nullptr; }, 20000);
 }
 
 Player::~Player()
 {
     if (Running()) {
         Close(5000);
-        if (Running()) TerminateProcess(process_.hProcess, 1);
+        if (Running()) {
+            std::printf("the player does not close; where its threads stand:\n%s", PlayerThreads().c_str());
+            TerminateProcess(process_.hProcess, 1);
+        }
     }
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);

@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -400,7 +401,14 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto number = [&](size_t i) { return i < args.size() ? std::atof(args[i].c_str()) : 0.0; };
-    if (args.size() >= 3 && args[0] == "player") return MeasurePlayer(number(1), number(2), number(3));
+    // Thrown out of main, an error would leave the player running, and with it the output the
+    // caller waits to end.
+    if (args.size() >= 3 && args[0] == "player") try {
+        return MeasurePlayer(number(1), number(2), number(3));
+    } catch (const std::exception& error) {
+        std::printf("player  %s\n", error.what());
+        return 1;
+    }
     if (args.size() >= 10 && args[0] == "region") {
         const RECT picture{LONG(number(1)), LONG(number(2)), LONG(number(1) + number(3)), LONG(number(2) + number(4))};
         return MeasureRegion(picture, number(5), number(6), number(7), args[8], args[9]);
