@@ -60,3 +60,24 @@ logged() {
 }
 
 stop_wine() { wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }
+
+# Runs a command for SECONDS at most. Past that it is stuck: where every thread of the prefix's
+# programs stands is printed (Wine's own services left out), Wine is ended, and it returns 124.
+bounded() {
+  local limit=$1 pid tenths=0
+  shift
+  "$@" &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    if ((tenths++ >= limit * 10)); then
+      echo "stuck after $limit s; the threads of its programs:"
+      winedbg --command "bt all" 2>&1 | awk '/^Backtracing for thread/ {
+        keep = !/winedbg|services|winedevice|plugplay|explorer|svchost|rpcss|conhost|start\.exe/ } keep'
+      stop_wine
+      wait "$pid"
+      return 124
+    fi
+    sleep 0.1
+  done
+  wait "$pid"
+}

@@ -38,6 +38,9 @@ mkdir -p "$BUILD/logs"
 export LUMADISC_EXE="$BUILD/win/src/lumadisc.exe"
 probe="$BUILD/win/tests/e2e/picture_rate.exe"
 status=0
+# The player probe takes the seconds counted and a minute at most besides (the picture awaited,
+# Stop and Play, closing): past that it is stuck, and says where.
+limit=$((seconds + 90))
 
 # Pictures a second each disc must show; its field rate where each picture must stand for two
 # or three fields; whether it is interlaced. Interlaced video shows each field as a picture.
@@ -55,7 +58,7 @@ through_slow_drive() {
   local disc=$1 rate=$2 fields=$3 drive
   drive="$(pwd)/tests/drive/slow-drive.sh"
   echo "== $disc from a single-speed drive: $rate pictures a second"
-  (cd "$BUILD" && "$drive" d "$discs/$disc" --rate=1385000 --seek-ms=150 -- \
+  (cd "$BUILD" && bounded "$limit" "$drive" d "$discs/$disc" --rate=1385000 --seek-ms=150 -- \
     env ${check:+LUMADISC_PICTURES_CHECK=1} ALSA_CONFIG_PATH="$ROOT/tests/e2e/alsa-capture.conf" \
       LUMADISC_SOUND_FILE="$work/sound.wav" wine "$probe" player "$seconds" "$rate" "$fields" >"$work/out" 2>&1)
   local result=$?
@@ -75,7 +78,10 @@ for disc in "$@"; do
   fi
   tools/present-drive.sh d "$discs/$disc" "${disc^^}" >/dev/null || exit 1
   echo "== $disc: $rate pictures a second"
-  out="$(env ${check:+LUMADISC_PICTURES_CHECK=1} wine "$probe" player "$seconds" "$rate" "$fields" 2>&1 | tr -d "\r")" || status=1
+  # Into a file: the player writes where the probe does, and may outlive it.
+  bounded "$limit" env ${check:+LUMADISC_PICTURES_CHECK=1} wine "$probe" player "$seconds" "$rate" "$fields" \
+    >"$work/out" 2>&1 || status=1
+  out="$(tr -d '\r' <"$work/out")"
   grep -v '^picture at' <<<"$out"
   read -r x y w h < <(sed -n 's/^picture at //p' <<<"$out")
   stop_wine
