@@ -38,8 +38,8 @@ mkdir -p "$BUILD/logs"
 export LUMADISC_EXE="$BUILD/win/src/lumadisc.exe"
 probe="$BUILD/win/tests/e2e/picture_rate.exe"
 status=0
-# The player probe takes the seconds counted and a minute at most besides (the picture awaited,
-# Stop and Play, closing): past that it is stuck, and says where.
+# A probe takes the seconds counted and a minute at most besides (the picture awaited, Stop and
+# Play, closing): past that it is stuck, and says where.
 limit=$((seconds + 90))
 
 # Pictures a second each disc must show; its field rate where each picture must stand for two
@@ -89,8 +89,8 @@ for disc in "$@"; do
   if ! command -v mpv >/dev/null; then echo "mpv      not installed"; continue; fi
   go="$work/go" pid="$work/pid"
   rm -f "$go" "$pid"
-  wine "$probe" region "$x" "$y" "$w" "$h" "$seconds" "$rate" "$fields" "$(winepath -w "$go")" "$(winepath -w "$pid")" \
-    2>&1 | sed 's/^other  /mpv    /' &
+  bounded "$limit" wine "$probe" region "$x" "$y" "$w" "$h" "$seconds" "$rate" "$fields" "$(winepath -w "$go")" \
+    "$(winepath -w "$pid")" >"$work/out" 2>&1 &
   probe_pid=$!
   while [ ! -e "$go" ] && kill -0 "$probe_pid" 2>/dev/null; do sleep 0.005; done
   # mpv's defaults but for the window: software decoding and X11 output, and its deinterlacer
@@ -103,5 +103,8 @@ for disc in "$@"; do
   wait "$probe_pid"
   kill "$player_pid" 2>/dev/null
   wait "$player_pid" 2>/dev/null
+  tr -d '\r' <"$work/out" | sed 's/^other  /mpv    /'
+  # The next disc starts with a Wine of its own, not one ending meanwhile.
+  stop_wine
 done
 exit $status
