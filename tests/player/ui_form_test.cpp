@@ -4,6 +4,7 @@
 #include "ui/Form.h"
 #include "ui/Menu.h"
 #include "ui/StdControls.h"
+#include "ui/Timer.h"
 #include "ui/TrackBar.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -359,6 +360,34 @@ TEST(ApplicationRun, EndsWhenTheMainFormCloses)
     // Nothing of the run is left for later loops.
     MSG message;
     EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// Closing while the system moves one window inside the move of another: the inner loop ends on
+// the quit request, and the outer one must see it too.
+TEST(ApplicationRun, EndsWhenTheMainFormClosesInNestedMoveLoops)
+{
+    ui::Form form(Design()), other(Design());
+    other.Show();
+    form.OnShow = [&] {
+        PostMessageW(form.Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+        PostMessageW(other.Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+        PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    };
+    // A loop left waiting for good is ended as a button release ends it, and the test fails.
+    bool stuck = false;
+    ui::Timer watchdog(5000, true);
+    watchdog.OnTimer = [&] {
+        stuck = true;
+        watchdog.SetEnabled(false);
+        PostMessageW(form.Handle(), WM_LBUTTONUP, 0, 0);
+    };
+
+    ui::Application::Instance().Run(form);
+
+    EXPECT_FALSE(stuck);
+    EXPECT_FALSE(form.Visible());
+    MSG message;
+    PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
 TEST(ApplicationRun, StartUpWorkWaitsForTheFirstPaintButNoHandlerWaitsForIt)
