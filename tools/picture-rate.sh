@@ -104,7 +104,5 @@ for disc in "$@"; do
   kill "$player_pid" 2>/dev/null
   wait "$player_pid" 2>/dev/null
   tr -d '\r' <"$work/out" | sed 's/^other  /mpv    /'
-  # The next disc starts with a Wine of its own, not one ending meanwhile.
-  stop_wine
 done
 exit $status
