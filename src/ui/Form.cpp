@@ -380,7 +380,8 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // The system's move and size loops may end on a quit request without leaving it for the
         // loop outside (Wine's do), which would then wait on for good: it is made again.
         const LRESULT result = Window::HandleMessage(message, wParam, lParam);
-        if (Application::Instance().Terminated()) PostQuitMessage(0);
+        Application& application = Application::Instance();
+        if (application.Terminated()) application.Terminate();
         return result;
     }
     }
